@@ -1,0 +1,187 @@
+#include "engine/curve_data.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+CurveData Fresh() {
+  CurveData data;
+  std::memset(&data, 0x5A, sizeof data);
+  InitCurveData(data);
+  return data;
+}
+
+// The x coordinates of slots 0..count-1, -1 for empty slots.
+std::vector<int32_t> SlotXs(const CurveData& data, int count) {
+  std::vector<int32_t> xs;
+  for (int i = 0; i < count; ++i) xs.push_back(data.points[i].x);
+  return xs;
+}
+
+void FillSlots(CurveData& data, int count, int32_t firstX) {
+  for (int i = 0; i < count; ++i) data.points[i] = ControlPoint{firstX + i, 7};
+}
+
+TEST(CurveDataInit, IdentityTableNoPointsRgbNothingSelected) {
+  const CurveData data = Fresh();
+  for (int i = 0; i < kLutSize; ++i) EXPECT_EQ(data.lut[i], i);
+  for (const ControlPoint& p : data.points) {
+    EXPECT_EQ(p.x, -1);
+    EXPECT_EQ(p.y, -1);
+  }
+  EXPECT_EQ(data.mode, 0);
+  EXPECT_EQ(data.selected, -1);
+}
+
+TEST(CurveDataReset, TouchesOnlyTableAndPoints) {
+  CurveData data = Fresh();
+  data.mode = 3;
+  data.selected = 12;
+  data.lut[40] = 7;
+  data.points[9] = ControlPoint{30, 40};
+  data.lutSnapshot[1] = 99;
+  data.pointsSnapshot[2] = ControlPoint{1, 2};
+  IFilterPreview* const marker = reinterpret_cast<IFilterPreview*>(&data);
+  data.preview = marker;
+
+  ResetCurve(data);
+
+  EXPECT_EQ(data.lut[40], 40);
+  EXPECT_EQ(data.points[9].x, -1);
+  EXPECT_EQ(data.mode, 3);
+  EXPECT_EQ(data.selected, 12);
+  EXPECT_EQ(data.lutSnapshot[1], 99);
+  EXPECT_EQ(data.pointsSnapshot[2].x, 1);
+  EXPECT_EQ(data.preview, marker);
+}
+
+TEST(InsertPoint, IntoEmptyRecordTakesSlotZero) {
+  CurveData data = Fresh();
+  EXPECT_EQ(InsertPoint(128, 200, data), 0);
+  EXPECT_EQ(data.points[0].x, 128);
+  EXPECT_EQ(data.points[0].y, 200);
+  EXPECT_EQ(data.points[1].x, -1);
+}
+
+TEST(InsertPoint, EqualXGoesAfterExistingPoint) {
+  CurveData data = Fresh();
+  data.points[0] = {50, 1};
+  data.points[1] = {100, 2};
+  data.points[2] = {200, 3};
+  EXPECT_EQ(InsertPoint(100, 9, data), 2);
+  EXPECT_EQ(SlotXs(data, 5), (std::vector<int32_t>{50, 100, 100, 200, -1}));
+  EXPECT_EQ(data.points[2].y, 9);
+  EXPECT_EQ(data.points[3].y, 3);
+}
+
+TEST(InsertPoint, StopsAtEmptySlotLeftByDeletion) {
+  CurveData data = Fresh();
+  data.points[0] = {10, 1};
+  data.points[2] = {200, 3};
+  // The search stops at the hole: the curve turns back in x, as the slot order says.
+  EXPECT_EQ(InsertPoint(250, 4, data), 1);
+  EXPECT_EQ(SlotXs(data, 4), (std::vector<int32_t>{10, 250, 200, -1}));
+}
+
+TEST(InsertPoint, ShiftEndsAtFirstHoleAndLaterSlotsStay) {
+  CurveData data = Fresh();
+  data.points[0] = {10, 1};
+  data.points[2] = {200, 3};
+  data.points[3] = {220, 4};
+  EXPECT_EQ(InsertPoint(5, 0, data), 0);
+  EXPECT_EQ(SlotXs(data, 5), (std::vector<int32_t>{5, 10, 200, 220, -1}));
+  EXPECT_EQ(data.points[1].y, 1);
+  EXPECT_EQ(data.points[2].y, 3);
+}
+
+TEST(InsertPoint, LastShiftMovesSlot254IntoSlot255) {
+  CurveData data = Fresh();
+  FillSlots(data, 255, 0);  // x = 0..254
+  EXPECT_EQ(InsertPoint(100, 77, data), 101);
+  EXPECT_EQ(data.points[101].x, 100);
+  EXPECT_EQ(data.points[102].x, 101);
+  EXPECT_EQ(data.points[255].x, 254);
+}
+
+TEST(InsertPoint, RefusedWhenTheShiftWouldPushAPointOut) {
+  CurveData data = Fresh();
+  FillSlots(data, 256, 0);  // x = 0..255, no hole anywhere
+  const CurveData before = data;
+  EXPECT_EQ(InsertPoint(100, 77, data), -1);
+  EXPECT_EQ(std::memcmp(&before, &data, sizeof data), 0);
+}
+
+TEST(InsertPoint, RefusedWhenNoSlotHoldsAGreaterX) {
+  CurveData data = Fresh();
+  FillSlots(data, 255, 0);
+  const CurveData before = data;
+  EXPECT_EQ(InsertPoint(254, 1, data), -1);
+  EXPECT_EQ(InsertPoint(255, 1, data), -1);
+  EXPECT_EQ(std::memcmp(&before, &data, sizeof data), 0);
+}
+
+TEST(InsertPoint, SlotWithOnlyXEmptyCountsAsEmpty) {
+  CurveData data = Fresh();
+  data.points[0] = {-1, 5};
+  data.points[1] = {30, 5};
+  EXPECT_EQ(InsertPoint(200, 6, data), 0);
+  EXPECT_EQ(data.points[0].x, 200);
+  EXPECT_EQ(data.points[0].y, 6);
+  EXPECT_EQ(data.points[1].x, 30);
+}
+
+TEST(DeletePoint, LeavesAHoleAndEveryOtherSlotInPlace) {
+  CurveData data = Fresh();
+  for (int i = 0; i < 5; ++i) data.points[i] = {i * 40, i * 30};
+  const CurveData before = data;
+  DeletePoint(data, 3);
+  EXPECT_EQ(data.points[3].x, -1);
+  EXPECT_EQ(data.points[3].y, -1);
+  for (int i : {0, 1, 2, 4}) {
+    EXPECT_EQ(data.points[i].x, before.points[i].x);
+    EXPECT_EQ(data.points[i].y, before.points[i].y);
+  }
+}
+
+TEST(MovePoint, KeepsItsSlotEvenPastANeighbour) {
+  CurveData data = Fresh();
+  data.points[0] = {50, 50};
+  data.points[1] = {100, 100};
+  MovePoint(data, 0, 150, 20);
+  EXPECT_EQ(SlotXs(data, 2), (std::vector<int32_t>{150, 100}));
+  EXPECT_EQ(data.points[0].y, 20);
+}
+
+TEST(Snapshot, RestoreBringsBackTableAndPointsButNotModeOrSelection) {
+  CurveData data = Fresh();
+  data.points[0] = {10, 20};
+  data.lut[5] = 90;
+  TakeSnapshot(data);
+
+  data.points[0] = {30, 40};
+  data.points[7] = {1, 1};
+  data.lut[5] = 3;
+  data.mode = 2;
+  data.selected = 7;
+  RestoreSnapshot(data);
+
+  EXPECT_EQ(data.points[0].x, 10);
+  EXPECT_EQ(data.points[7].x, -1);
+  EXPECT_EQ(data.lut[5], 90);
+  EXPECT_EQ(data.mode, 2);
+  EXPECT_EQ(data.selected, 7);
+}
+
+TEST(ModeName, NamesTheFourModesAndShowsOthersAsRgb) {
+  EXPECT_STREQ(ModeName(0), "RGB");
+  EXPECT_STREQ(ModeName(1), "Red");
+  EXPECT_STREQ(ModeName(2), "Green");
+  EXPECT_STREQ(ModeName(3), "Blue");
+  EXPECT_STREQ(ModeName(7), "RGB");
+  EXPECT_STREQ(ModeName(255), "RGB");
+}
+
+}  // namespace

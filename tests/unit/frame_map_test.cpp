@@ -1,0 +1,130 @@
+#include "engine/frame_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "tests/support/guarded_frame.h"
+
+namespace {
+
+CurveData InvertedCurve(ChannelMode mode) {
+  CurveData data;
+  InitCurveData(data);
+  for (int i = 0; i < kLutSize; ++i) data.lut[i] = 255 - i;
+  data.mode = mode;
+  return data;
+}
+
+uint32_t MapOnePixel(const CurveData& data, uint32_t pixel) {
+  uint32_t out = 0xDEADBEEF;
+  const FrameSpan frame{&pixel, 0, &out, 0, 1, 1};
+  EXPECT_EQ(MapFrame(data, frame), 0);
+  return out;
+}
+
+// The mapping written out per pixel, to compare whole frames against.
+uint32_t ExpectedPixel(const CurveData& data, uint32_t pixel) {
+  uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+  const auto lut = [&](uint32_t v) { return static_cast<uint32_t>(data.lut[v]) & 0xFF; };
+  switch (data.mode) {
+    case kModeRed: r = lut(r); break;
+    case kModeGreen: g = lut(g); break;
+    case kModeBlue: b = lut(b); break;
+    default: r = lut(r), g = lut(g), b = lut(b);
+  }
+  return r << 16 | g << 8 | b;
+}
+
+TEST(MapFrame, ReplacesTheChannelsEachModeSelects) {
+  EXPECT_EQ(MapOnePixel(InvertedCurve(0), 0x80112233u), 0x00EEDDCCu);
+  EXPECT_EQ(MapOnePixel(InvertedCurve(1), 0x80112233u), 0x00EE2233u);
+  EXPECT_EQ(MapOnePixel(InvertedCurve(2), 0x80112233u), 0x0011DD33u);
+  EXPECT_EQ(MapOnePixel(InvertedCurve(3), 0x80112233u), 0x001122CCu);
+  EXPECT_EQ(MapOnePixel(InvertedCurve(7), 0x80112233u), 0x00EEDDCCu);
+  EXPECT_EQ(MapOnePixel(InvertedCurve(255), 0x80112233u), 0x00EEDDCCu);
+}
+
+TEST(MapFrame, IdentityCopiesAndClearsTheTopByte) {
+  CurveData data;
+  InitCurveData(data);
+  EXPECT_EQ(MapOnePixel(data, 0x80112233u), 0x00112233u);
+  EXPECT_EQ(MapOnePixel(data, 0xFFFFFFFFu), 0x00FFFFFFu);
+}
+
+TEST(MapFrame, UsesOnlyTheLowByteOfTableEntries) {
+  CurveData data;
+  InitCurveData(data);
+  data.lut[0x11] = 0x7FFFFF01;
+  data.lut[0x22] = -2;  // 0xFFFFFFFE
+  EXPECT_EQ(MapOnePixel(data, 0x00112233u), 0x0001FE33u);
+}
+
+TEST(MapFrame, ModuloStepsOverRowGapsOnEachSide) {
+  CurveData data;
+  InitCurveData(data);
+  // 2 x 2 frame: source rows 16 bytes apart, destination rows packed.
+  uint32_t src[6] = {0x01, 0x02, 0xAA, 0xBB, 0x03, 0x04};
+  uint32_t dst[4] = {};
+  const FrameSpan frame{src, 8, dst, 0, 2, 2};
+  EXPECT_EQ(MapFrame(data, frame), 0);
+  EXPECT_EQ(dst[0], 0x01u);
+  EXPECT_EQ(dst[1], 0x02u);
+  EXPECT_EQ(dst[2], 0x03u);
+  EXPECT_EQ(dst[3], 0x04u);
+}
+
+TEST(MapFrame, EmptyFramesTouchNothing) {
+  CurveData data;
+  InitCurveData(data);
+  for (const auto& size : {std::pair<int, int>{0, 5}, {5, 0}, {-1, 5}, {5, -3}, {0, 0}}) {
+    // Null buffers: any access would crash.
+    const FrameSpan frame{nullptr, 0, nullptr, 0, size.first, size.second};
+    EXPECT_EQ(MapFrame(data, frame), 0);
+  }
+}
+
+// Seeded random frames of many shapes between fences: every pixel as expected, every gap byte
+// untouched, and nothing outside the frames read (a stray access faults).
+TEST(MapFrame, RandomFramesBetweenFences) {
+  std::mt19937 rng(20261208);
+  const ChannelMode modes[] = {0, 1, 2, 3, 4, 7, 255};
+  for (int32_t w = 1; w <= 67; ++w) {
+    const int32_t h = 1 + static_cast<int32_t>(rng() % 4);
+    const ptrdiff_t srcGap = 4 * static_cast<ptrdiff_t>(rng() % 5);
+    const ptrdiff_t dstGap = 4 * static_cast<ptrdiff_t>(rng() % 3);
+    // Downward walks (bottom-up pictures) on every other width.
+    const bool downward = w % 2 == 0;
+    const ptrdiff_t srcModulo = downward ? -8 * w - srcGap : srcGap;
+    const ptrdiff_t dstModulo = downward ? -8 * w - dstGap : dstGap;
+    const auto fence = w % 3 == 0 ? GuardedBuffer::Fence::kBefore : GuardedBuffer::Fence::kAfter;
+    const size_t lead = 4 * (rng() % 4);
+
+    CurveData data;
+    InitCurveData(data);
+    for (int32_t& entry : data.lut) entry = static_cast<int32_t>(rng());
+    data.mode = modes[w % 7];
+
+    GuardedFrame src(w, h, srcModulo, fence, lead);
+    GuardedFrame dst(w, h, dstModulo,
+                     fence == GuardedBuffer::Fence::kAfter ? GuardedBuffer::Fence::kBefore
+                                                           : GuardedBuffer::Fence::kAfter,
+                     lead);
+    for (int32_t row = 0; row < h; ++row)
+      for (int32_t col = 0; col < w; ++col) src.SetPixel(row, col, static_cast<uint32_t>(rng()));
+
+    const FrameSpan frame{src.first(), src.modulo(), dst.first(), dst.modulo(), w, h};
+    ASSERT_EQ(MapFrame(data, frame), 0);
+
+    for (int32_t row = 0; row < h; ++row)
+      for (int32_t col = 0; col < w; ++col)
+        ASSERT_EQ(dst.Pixel(row, col), ExpectedPixel(data, src.Pixel(row, col)))
+            << "w=" << w << " row=" << row << " col=" << col << " mode=" << int(data.mode);
+    EXPECT_EQ(dst.ChangedGapBytes(), 0u) << "w=" << w;
+    EXPECT_EQ(src.ChangedGapBytes(), 0u) << "w=" << w;
+  }
+}
+
+}  // namespace
