@@ -1,0 +1,217 @@
+#include "engine/spline.h"
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+
+// Overflow to infinity and NaN propagation below rely on IEEE arithmetic.
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559,
+              "IEEE 754 float and double required");
+
+namespace {
+
+// The round-to-nearest result of storing a double as a float, spelled out beyond the float range
+// so that a diverging tangent system overflows to infinity by rule rather than by an out-of-range
+// conversion. Within range it is the plain conversion.
+float ToFloat(double v) {
+  // Halfway between FLT_MAX and 2^128: from here on the nearest float is infinity.
+  constexpr double kOverflow = 0x1.ffffffp127;
+  if (v >= kOverflow) return std::numeric_limits<float>::infinity();
+  if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
+  if (v > FLT_MAX) return FLT_MAX;
+  if (v < -FLT_MAX) return -FLT_MAX;
+  return static_cast<float>(v);
+}
+
+// Truncation toward zero, saturating at the 32-bit range; the value must be finite.
+int32_t TruncToInt32(double v) {
+  if (v >= 2147483648.0) return INT32_MAX;
+  if (v <= -2147483649.0) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
+bool ToSplineSample(double x, double y, SplineSample& sample) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return false;
+  sample.x = TruncToInt32(x);
+  sample.y = TruncToInt32(y);
+  return true;
+}
+
+void AddSample(LutFill& fill, const SplineSample& sample) {
+  if (sample.x >= 0 && sample.x < kLutSize - 1) {
+    fill.lut[sample.x] = sample.y > 255 ? 255 : sample.y < 0 ? 0 : sample.y;
+  }
+  ++fill.sampleCount;
+}
+
+int32_t BuildControlPolygon(const CurveData& data, ControlPoint (&polygon)[kMaxPolygon]) {
+  bool anyValid = false;
+  int32_t count = 0;
+  // Equality is judged on the knots as the spline stores them (floats): coordinates far outside
+  // the curve square can differ as integers yet land on the same float.
+  const auto append = [&](const ControlPoint& p) {
+    if (count > 0 && static_cast<float>(p.x) == static_cast<float>(polygon[count - 1].x) &&
+        static_cast<float>(p.y) == static_cast<float>(polygon[count - 1].y)) {
+      return;
+    }
+    polygon[count++] = p;
+  };
+  append(ControlPoint{0, 0});
+  for (const ControlPoint& p : data.points) {
+    if (!IsValidPoint(p)) continue;
+    anyValid = true;
+    append(p);
+  }
+  append(ControlPoint{255, 255});
+  return anyValid ? count : 0;
+}
+
+int32_t RebuildLutCountingSamples(CurveData& data) {
+  ControlPoint polygon[kMaxPolygon];
+  const int32_t count = BuildControlPolygon(data, polygon);
+  if (count == 0) {
+    for (int i = 0; i < kLutSize; ++i) data.lut[i] = i;
+    return 0;
+  }
+  // Entries no sample hits read as the identity, whatever the table held before: the table
+  // depends on the points alone, so an edited curve and the same points reloaded from a script
+  // agree. Entry 255 is the fixed end and keeps its value.
+  for (int i = 0; i < kLutSize - 1; ++i) data.lut[i] = i;
+
+  ToneSpline spline(polygon, count);
+  spline.Fit();
+  LutFill fill{data.lut, 0};
+  spline.SampleSegments(fill);
+  return fill.sampleCount;
+}
+
+void RebuildLut(CurveData& data) { RebuildLutCountingSamples(data); }
+
+ToneSpline::ToneSpline(const ControlPoint* polygon, int32_t count) : count(count) {
+  for (int32_t k = 0; k < count; ++k) {
+    knotX[k] = static_cast<float>(polygon[k].x);
+    knotY[k] = static_cast<float>(polygon[k].y);
+  }
+}
+
+void ToneSpline::Fit() {
+  const int32_t n = count;
+
+  for (int32_t k = 0; k < n - 1; ++k) {
+    chordX[k] = ToFloat(double{knotX[k + 1]} - knotX[k]);
+    chordY[k] = ToFloat(double{knotY[k + 1]} - knotY[k]);
+  }
+
+  // Chord lengths, two at a time.
+  const auto chordLength = [&](int32_t k) {
+    return ToFloat(std::sqrt(double{chordX[k]} * chordX[k] + double{chordY[k]} * chordY[k]));
+  };
+  float length = chordLength(0);
+  for (int32_t k = 0; k < n - 2; ++k) {
+    const float next = chordLength(k + 1);
+    ratio[k] = ToFloat(double{length} / next);
+    length = next;
+  }
+  ratio[n - 2] = 1.0f;
+
+  // Row 0 and row n-1 make the second derivative vanish at the ends; the rows between make it
+  // continuous at each interior knot.
+  diagonal[0] = 2.0f;
+  upper[0] = ratio[0];
+  tangentX[0] = ToFloat(3.0 * chordX[0]);
+  tangentY[0] = ToFloat(3.0 * chordY[0]);
+  for (int32_t k = 1; k < n - 1; ++k) {
+    const double r = ratio[k - 1];
+    lower[k] = 1.0f;
+    diagonal[k] = ToFloat((2.0 * r) * (1.0 + r));
+    upper[k] = ToFloat((r * r) * ratio[k]);
+    tangentX[k] = ToFloat(((r * r) * chordX[k] + chordX[k - 1]) * 3.0);
+    tangentY[k] = ToFloat(((r * r) * chordY[k] + chordY[k - 1]) * 3.0);
+  }
+  lower[n - 1] = 1.0f;
+  diagonal[n - 1] = ToFloat(2.0 * ratio[n - 2]);
+  tangentX[n - 1] = ToFloat(3.0 * chordX[n - 2]);
+  tangentY[n - 1] = ToFloat(3.0 * chordY[n - 2]);
+
+  SolveJacobi(tangentX);
+  SolveJacobi(tangentY);
+
+  for (int32_t k = 0; k < n - 1; ++k) {
+    endTangentX[k] = ToFloat(double{ratio[k]} * tangentX[k + 1]);
+    endTangentY[k] = ToFloat(double{ratio[k]} * tangentY[k + 1]);
+  }
+}
+
+void ToneSpline::SolveJacobi(float* values) const {
+  const int32_t n = count;
+  const float* b = values;
+  float next[kMaxPolygon];
+  float prev[kMaxPolygon];
+
+  for (int32_t k = 0; k < n; ++k) next[k] = prev[k] = ToFloat(double{b[k]} / diagonal[k]);
+
+  // Every new value reads only the previous sweep (Jacobi, not Gauss-Seidel), and the sweep
+  // count is fixed: the table depends on the tenth iterate, not on the exact solution.
+  for (int iteration = 0; iteration < kJacobiIterations; ++iteration) {
+    next[0] = ToFloat((double{b[0]} - double{upper[0]} * prev[1]) / diagonal[0]);
+    for (int32_t k = 1; k < n - 1; ++k) {
+      next[k] = ToFloat(((double{b[k]} - double{lower[k]} * prev[k - 1]) -
+                         double{upper[k]} * prev[k + 1]) /
+                        diagonal[k]);
+    }
+    next[n - 1] = ToFloat((double{b[n - 1]} - double{lower[n - 1]} * prev[n - 2]) / diagonal[n - 1]);
+    for (int32_t k = 0; k < n; ++k) prev[k] = next[k];
+  }
+
+  for (int32_t k = 0; k < n; ++k) values[k] = next[k];
+}
+
+void ToneSpline::SampleSegments(LutFill& fill) const {
+  HermiteSegment segment;
+  for (int32_t k = 0; k < count - 1; ++k) {
+    segment.Setup(chordX[k], chordY[k], tangentX[k], tangentY[k], endTangentX[k], endTangentY[k]);
+    segment.Emit(knotX[k], knotY[k], fill);
+  }
+}
+
+void HermiteSegment::Setup(float chordX_, float chordY_, float startTangentX_,
+                           float startTangentY_, float endTangentX_, float endTangentY_) {
+  chordX = chordX_;
+  chordY = chordY_;
+  startTangentX = startTangentX_;
+  startTangentY = startTangentY_;
+  endTangentX = endTangentX_;
+  endTangentY = endTangentY_;
+  // Chords are finite (differences of knots), so the truncated magnitudes are exact integers.
+  const double a = std::fabs(std::trunc(double{chordX}));
+  const double b = std::fabs(std::trunc(double{chordY}));
+  const double larger = a > b ? a : b;
+  const double wanted = std::trunc(larger / kStepLength);
+  steps = wanted < kMaxSegmentSteps ? static_cast<int32_t>(wanted) : kMaxSegmentSteps;
+}
+
+void HermiteSegment::Emit(float x0, float y0, LutFill& fill) const {
+  const int32_t n = steps == 0 ? 1 : steps;
+  SplineSample sample;
+  if (ToSplineSample(x0, y0, sample)) AddSample(fill, sample);
+
+  const double stepSize = 1.0 / n;
+  for (int32_t i = 1; i <= n; ++i) {
+    // The basis functions relative to the start knot: h01 = t^2 (3 - 2t), h10 = t (t - 1)^2,
+    // h11 = t^2 (t - 1). t lies in 0..1, so every stored value is well inside the float range.
+    // h01 deliberately multiplies by the unrounded u once.
+    const double u = stepSize * i;
+    const float t = static_cast<float>(u);
+    const double td = t;
+    const float h01 = static_cast<float>((u * td) * (3.0 - 2.0 * td));
+    const float h10 = static_cast<float>(((td - 1.0) * td) * (td - 1.0));
+    const float h11 = static_cast<float>((td * td) * (td - 1.0));
+    const double x =
+        ((double{h01} * chordX + x0) + double{h10} * startTangentX) + double{h11} * endTangentX;
+    const double y =
+        ((double{h01} * chordY + y0) + double{h10} * startTangentY) + double{h11} * endTangentY;
+    if (ToSplineSample(x, y, sample)) AddSample(fill, sample);
+  }
+}
