@@ -2,7 +2,13 @@
 
 #include <cstring>
 
+#include "engine/frame_map_paths.h"
+
+const char* const kFramePathNames[kFramePathCount] = {"plain", "scalar", "avx2", "avx512"};
+
 namespace {
+
+constexpr uint32_t kColourBits = 0x00FFFFFF;
 
 uint32_t LoadPixel(const unsigned char* p) {
   uint32_t v;
@@ -12,11 +18,8 @@ uint32_t LoadPixel(const unsigned char* p) {
 
 void StorePixel(unsigned char* p, uint32_t v) { std::memcpy(p, &v, sizeof v); }
 
-}  // namespace
-
-int MapFrame(const CurveData& data, const FrameSpan& frame) {
-  if (frame.width <= 0 || frame.height <= 0) return 0;
-
+// The mapping as plainly as it can be written: the reference every faster path is held to.
+void MapFramePlain(const CurveData& data, const FrameSpan& frame) {
   const bool mapRed = data.mode != kModeGreen && data.mode != kModeBlue;
   const bool mapGreen = data.mode != kModeRed && data.mode != kModeBlue;
   const bool mapBlue = data.mode != kModeRed && data.mode != kModeGreen;
@@ -41,5 +44,107 @@ int MapFrame(const CurveData& data, const FrameSpan& frame) {
       dst += frame.dstModulo;
     }
   }
+}
+
+FramePlan PlanFrame(const CurveData& data) {
+  FramePlan plan;
+  for (int i = 0; i < kLutSize; ++i) plan.level[i] = static_cast<uint8_t>(data.lut[i]);
+  switch (data.mode) {
+    case kModeRed: plan.mapped = 0x00FF0000; break;
+    case kModeGreen: plan.mapped = 0x0000FF00; break;
+    case kModeBlue: plan.mapped = 0x000000FF; break;
+    default: plan.mapped = kColourBits;
+  }
+  return plan;
+}
+
+// Calls mapRow(src, dst) for each row in memory order, stepping over the gaps as the plain loop
+// does.
+template <typename MapRow>
+void ForEachRow(const FrameSpan& frame, MapRow mapRow) {
+  const unsigned char* src = static_cast<const unsigned char*>(frame.srcData);
+  unsigned char* dst = static_cast<unsigned char*>(frame.dstData);
+  const ptrdiff_t rowBytes = 4 * static_cast<ptrdiff_t>(frame.width);
+  for (int32_t row = 0;; ++row) {
+    mapRow(src, dst);
+    if (row + 1 == frame.height) break;
+    src += rowBytes + frame.srcModulo;
+    dst += rowBytes + frame.dstModulo;
+  }
+}
+
+}  // namespace
+
+// Tables of 32-bit words with each level already in its channel's place, so that a pixel costs
+// its lookups and two ORs instead of masks, shifts and adds per channel.
+void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame) {
+  const int32_t width = frame.width;
+  if (plan.mapped == kColourBits) {
+    uint32_t red[kLutSize], green[kLutSize], blue[kLutSize];
+    for (int i = 0; i < kLutSize; ++i) {
+      blue[i] = plan.level[i];
+      green[i] = static_cast<uint32_t>(plan.level[i]) << 8;
+      red[i] = static_cast<uint32_t>(plan.level[i]) << 16;
+    }
+    ForEachRow(frame, [&](const unsigned char* src, unsigned char* dst) {
+      for (int32_t col = 0; col < width; ++col) {
+        const uint32_t pixel = LoadPixel(src + 4 * col);
+        StorePixel(dst + 4 * col,
+                   red[(pixel >> 16) & 0xFF] | green[(pixel >> 8) & 0xFF] | blue[pixel & 0xFF]);
+      }
+    });
+    return;
+  }
+
+  const int shift = (plan.mapped & 0xFF) != 0 ? 0 : (plan.mapped & 0xFF00) != 0 ? 8 : 16;
+  const uint32_t kept = kColourBits & ~plan.mapped;
+  uint32_t channel[kLutSize];
+  for (int i = 0; i < kLutSize; ++i) channel[i] = static_cast<uint32_t>(plan.level[i]) << shift;
+  ForEachRow(frame, [&](const unsigned char* src, unsigned char* dst) {
+    for (int32_t col = 0; col < width; ++col) {
+      const uint32_t pixel = LoadPixel(src + 4 * col);
+      StorePixel(dst + 4 * col, (pixel & kept) | channel[(pixel >> shift) & 0xFF]);
+    }
+  });
+}
+
+bool FramePathRuns(FramePath path) {
+  // The compiler's own processor probe also asks the operating system whether it saves the
+  // vector registers; after the first call it is a few loads.
+  __builtin_cpu_init();
+  switch (path) {
+    case FramePath::kPlain:
+    case FramePath::kScalar: return true;
+    case FramePath::kAvx2: return __builtin_cpu_supports("avx2");
+    case FramePath::kAvx512:
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+             __builtin_cpu_supports("avx512vbmi");
+  }
+  return false;
+}
+
+FramePath FastestFramePath() {
+  if (FramePathRuns(FramePath::kAvx512)) return FramePath::kAvx512;
+  if (FramePathRuns(FramePath::kAvx2)) return FramePath::kAvx2;
+  return FramePath::kScalar;
+}
+
+int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame) {
+  if (frame.width <= 0 || frame.height <= 0) return 0;
+  if (path == FramePath::kPlain) {
+    MapFramePlain(data, frame);
+    return 0;
+  }
+  if (!FramePathRuns(path)) path = FramePath::kScalar;
+  const FramePlan plan = PlanFrame(data);
+  switch (path) {
+    case FramePath::kAvx512: MapFrameAvx512(plan, frame); break;
+    case FramePath::kAvx2: MapFrameAvx2(plan, frame); break;
+    default: MapFrameScalar(plan, frame);
+  }
   return 0;
+}
+
+int MapFrame(const CurveData& data, const FrameSpan& frame) {
+  return MapFrameOn(FastestFramePath(), data, frame);
 }

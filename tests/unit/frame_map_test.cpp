@@ -4,8 +4,11 @@
 
 #include <cstring>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
+#include "engine/frame_map_paths.h"
 #include "tests/support/guarded_frame.h"
 
 namespace {
@@ -125,6 +128,139 @@ TEST(MapFrame, RandomFramesBetweenFences) {
     EXPECT_EQ(dst.ChangedGapBytes(), 0u) << "w=" << w;
     EXPECT_EQ(src.ChangedGapBytes(), 0u) << "w=" << w;
   }
+}
+
+// Every compiled path against the plain loop. A path this processor cannot run is reported as
+// skipped, never passed.
+class EveryFramePath : public testing::TestWithParam<FramePath> {
+ protected:
+  void SetUp() override {
+    if (!FramePathRuns(GetParam()))
+      GTEST_SKIP() << "this processor cannot run the " << kFramePathNames[int(GetParam())]
+                   << " path";
+  }
+};
+
+CurveData RandomCurve(std::mt19937& rng, ChannelMode mode) {
+  CurveData data;
+  InitCurveData(data);
+  // Full 32-bit entries: only their low bytes may reach the pixels.
+  for (int32_t& entry : data.lut) entry = static_cast<int32_t>(rng());
+  data.mode = mode;
+  return data;
+}
+
+// A frame's source with random pixels (top bytes included) and a destination for each of the two
+// mappings, each flush against an inaccessible page on the side `fence` names.
+struct FramePair {
+  FramePair(int32_t w, int32_t h, ptrdiff_t srcModulo, ptrdiff_t dstModulo,
+            GuardedBuffer::Fence srcFence, GuardedBuffer::Fence dstFence, std::mt19937& rng)
+      : src(w, h, srcModulo, srcFence, RowLead(rng)),
+        plain(w, h, dstModulo, dstFence, RowLead(rng)),
+        tested(w, h, dstModulo, dstFence, RowLead(rng)) {
+    for (int32_t row = 0; row < h; ++row)
+      for (int32_t col = 0; col < w; ++col) src.SetPixel(row, col, static_cast<uint32_t>(rng()));
+  }
+  // Shifts a frame that starts after the leading fence to a multiple of 4 bytes that is not one
+  // of 16, where a vector load of the first pixels straddles boundaries.
+  static size_t RowLead(std::mt19937& rng) { return 4 * (1 + 4 * (rng() % 4) + rng() % 3); }
+
+  FrameSpan Span(GuardedFrame& dst) {
+    return FrameSpan{src.first(), src.modulo(), dst.first(), dst.modulo(), src.width(),
+                     src.height()};
+  }
+
+  // The tested path's frame against the plain loop's, and every gap byte untouched.
+  void ExpectSameAsPlain(const char* what) {
+    for (int32_t row = 0; row < src.height(); ++row)
+      for (int32_t col = 0; col < src.width(); ++col)
+        ASSERT_EQ(tested.Pixel(row, col), plain.Pixel(row, col))
+            << what << " row=" << row << " col=" << col << " source=" << std::hex
+            << src.Pixel(row, col);
+    EXPECT_EQ(tested.ChangedGapBytes(), 0u) << what;
+    EXPECT_EQ(src.ChangedGapBytes(), 0u) << what;
+  }
+
+  GuardedFrame src, plain, tested;
+};
+
+TEST_P(EveryFramePath, MatchesThePlainLoopForEveryShapeBetweenFences) {
+  std::mt19937 rng(77031);
+  const ChannelMode modes[] = {0, 1, 2, 3, 4, 7, 128, 255};
+  for (int32_t w = 1; w <= 67; ++w) {
+    for (const bool readFenceAfter : {true, false}) {
+      const int32_t h = 1 + static_cast<int32_t>(rng() % 4);
+      const ptrdiff_t srcGap = 4 * static_cast<ptrdiff_t>(rng() % 5);
+      const ptrdiff_t dstGap = 4 * static_cast<ptrdiff_t>(rng() % 3);
+      // Downward walks (bottom-up pictures) on every other width.
+      const bool downward = w % 2 == 0;
+      const auto after = GuardedBuffer::Fence::kAfter, before = GuardedBuffer::Fence::kBefore;
+      FramePair pair(w, h, downward ? -8 * w - srcGap : srcGap,
+                     downward ? -8 * w - dstGap : dstGap, readFenceAfter ? after : before,
+                     readFenceAfter ? before : after, rng);
+      const CurveData data = RandomCurve(rng, modes[(w + readFenceAfter) % 8]);
+
+      ASSERT_EQ(MapFrameOn(FramePath::kPlain, data, pair.Span(pair.plain)), 0);
+      ASSERT_EQ(MapFrameOn(GetParam(), data, pair.Span(pair.tested)), 0);
+      std::ostringstream what;
+      what << "w=" << w << " h=" << h << " mode=" << int(data.mode)
+           << " downward=" << downward << " readFenceAfter=" << readFenceAfter;
+      pair.ExpectSameAsPlain(what.str().c_str());
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST_P(EveryFramePath, MatchesThePlainLoopForEveryModeValue) {
+  std::mt19937 rng(4411);
+  for (int mode = 0; mode <= 255; ++mode) {
+    // 37 pixels: whole vector blocks and a ragged end in every row.
+    FramePair pair(37, 3, 12, 8, GuardedBuffer::Fence::kAfter, GuardedBuffer::Fence::kAfter, rng);
+    const CurveData data = RandomCurve(rng, static_cast<ChannelMode>(mode));
+    ASSERT_EQ(MapFrameOn(FramePath::kPlain, data, pair.Span(pair.plain)), 0);
+    ASSERT_EQ(MapFrameOn(GetParam(), data, pair.Span(pair.tested)), 0);
+    pair.ExpectSameAsPlain(("mode=" + std::to_string(mode)).c_str());
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST_P(EveryFramePath, EmptyFramesTouchNothing) {
+  CurveData data;
+  InitCurveData(data);
+  for (const auto& size : {std::pair<int, int>{0, 5}, {5, 0}, {-1, 5}, {5, -3}, {-7, -7}}) {
+    const FrameSpan frame{nullptr, 0, nullptr, 0, size.first, size.second};
+    EXPECT_EQ(MapFrameOn(GetParam(), data, frame), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, EveryFramePath,
+                         testing::Values(FramePath::kScalar, FramePath::kAvx2,
+                                         FramePath::kAvx512),
+                         [](const testing::TestParamInfo<FramePath>& info) {
+                           return std::string(kFramePathNames[int(info.param)]);
+                         });
+
+// The plain loop is the reference the paths are held to, so it is held to the pixel rule itself.
+TEST(PlainLoop, WritesThePixelRuleForEveryShape) {
+  std::mt19937 rng(1203);
+  for (int32_t w = 1; w <= 67; w += 3) {
+    const int32_t h = 1 + static_cast<int32_t>(rng() % 4);
+    FramePair pair(w, h, -8 * w - 4, 4, GuardedBuffer::Fence::kBefore,
+                   GuardedBuffer::Fence::kAfter, rng);
+    const CurveData data = RandomCurve(rng, static_cast<ChannelMode>(w % 5));
+    ASSERT_EQ(MapFrameOn(FramePath::kPlain, data, pair.Span(pair.plain)), 0);
+    for (int32_t row = 0; row < h; ++row)
+      for (int32_t col = 0; col < w; ++col)
+        ASSERT_EQ(pair.plain.Pixel(row, col), ExpectedPixel(data, pair.src.Pixel(row, col)))
+            << "w=" << w << " row=" << row << " col=" << col;
+    EXPECT_EQ(pair.plain.ChangedGapBytes(), 0u) << "w=" << w;
+  }
+}
+
+// Whatever this processor supports, MapFrame takes a path that it can run.
+TEST(FastestFramePath, IsOneThisProcessorRuns) {
+  EXPECT_TRUE(FramePathRuns(FastestFramePath()));
+  EXPECT_NE(FastestFramePath(), FramePath::kPlain);
 }
 
 }  // namespace

@@ -1,0 +1,41 @@
+// The compiled ways of mapping a frame. MapFrame picks the fastest one this processor runs; tests
+// and benchmarks force each in turn. Every path writes exactly the bytes the plain loop writes.
+//
+// The vector paths live in their own files, compiled with their instruction-set flags, and run
+// only after FramePathRuns has said yes. Those files therefore share nothing with the rest of the
+// module but the plain records and declarations below: an inline function or template compiled
+// there could be merged by the linker with the baseline copy and run on any processor.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/frame_map.h"
+
+// In order of preference, fastest last.
+enum class FramePath : uint8_t { kPlain, kScalar, kAvx2, kAvx512 };
+constexpr int kFramePathCount = 4;
+// Indexed by FramePath.
+extern const char* const kFramePathNames[kFramePathCount];
+
+// Whether this processor and its operating system can run the path; the plain and scalar paths
+// always can.
+bool FramePathRuns(FramePath path);
+
+// The path MapFrame takes here.
+FramePath FastestFramePath();
+
+// MapFrame through the given path. A path the processor cannot run is replaced by the scalar
+// path rather than left to fault, so callers that force a path must ask FramePathRuns first.
+int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame);
+
+// What every path works from, derived from the settings at the start of each frame (256 bytes
+// on the stack), so that no path looks at CurveData or the mode byte itself.
+struct FramePlan {
+  uint8_t level[kLutSize];  // the new value of each 8-bit channel value
+  uint32_t mapped;          // pixel bits replaced through `level`: the mode's channels
+};
+
+// The paths proper. Each is given a frame of at least one pixel and one row.
+void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame);
+void MapFrameAvx2(const FramePlan& plan, const FrameSpan& frame);
+void MapFrameAvx512(const FramePlan& plan, const FrameSpan& frame);
