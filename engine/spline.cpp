@@ -89,8 +89,11 @@ int32_t RebuildLutCountingSamples(CurveData& data) {
 
 void RebuildLut(CurveData& data) { RebuildLutCountingSamples(data); }
 
-ToneSpline::ToneSpline(const ControlPoint* polygon, int32_t count) : count(count) {
-  for (int32_t k = 0; k < count; ++k) {
+// A polygon needs two entries to have a segment; shorter ones leave nothing to fit or walk, and
+// longer ones than the storage holds are cut to it.
+ToneSpline::ToneSpline(const ControlPoint* polygon, int32_t count)
+    : count(count < 0 ? 0 : count > kMaxPolygon ? kMaxPolygon : count) {
+  for (int32_t k = 0; k < this->count; ++k) {
     knotX[k] = static_cast<float>(polygon[k].x);
     knotY[k] = static_cast<float>(polygon[k].y);
   }
@@ -98,6 +101,7 @@ ToneSpline::ToneSpline(const ControlPoint* polygon, int32_t count) : count(count
 
 void ToneSpline::Fit() {
   const int32_t n = count;
+  if (n < 2) return;
 
   for (int32_t k = 0; k < n - 1; ++k) {
     chordX[k] = ToFloat(double{knotX[k + 1]} - knotX[k]);
@@ -146,6 +150,7 @@ void ToneSpline::Fit() {
 
 void ToneSpline::SolveJacobi(float* values) const {
   const int32_t n = count;
+  if (n < 2) return;
   const float* b = values;
   float next[kMaxPolygon];
   float prev[kMaxPolygon];

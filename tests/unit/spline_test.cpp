@@ -363,6 +363,19 @@ TEST(HermiteSegmentWalk, StepsAreTwiceTheLargerChordComponent) {
   EXPECT_EQ(lut[7], 9);
 }
 
+TEST(ToneSplineStorage, PolygonsWithoutASegmentWalkNothing) {
+  const ControlPoint polygon[kMaxPolygon + 5] = {{0, 0}};
+  int32_t lut[kLutSize] = {};
+  for (int32_t count : {-3, 0, 1}) {
+    ToneSpline spline(polygon, count);
+    spline.Fit();
+    LutFill fill{lut, 0};
+    spline.SampleSegments(fill);
+    EXPECT_EQ(fill.sampleCount, 0) << count;
+  }
+  EXPECT_EQ(ToneSpline(polygon, kMaxPolygon + 5).count, kMaxPolygon);
+}
+
 TEST(HermiteSegmentWalk, HugeTangentsSaturateAndInfiniteOnesDropSamples) {
   int32_t lut[kLutSize];
   for (int i = 0; i < kLutSize; ++i) lut[i] = -1;
