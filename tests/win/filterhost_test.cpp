@@ -1,0 +1,285 @@
+// filterhost as a user runs it: thousands of settings saved and reloaded through the real module,
+// raw frames through stdin and stdout, and one clear message for every kind of failure.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/curve_data.h"
+#include "engine/spline.h"
+#include "tests/win/module_test_support.h"
+#include "tools/filterhost/picture_io.h"
+
+namespace {
+
+const std::string kFilterhost = TONARC_FILTERHOST_PATH;
+
+ProgramResult Filterhost(std::vector<std::string> arguments,
+                         const std::string& stdinPath = std::string()) {
+  arguments.insert(arguments.begin(), kFilterhost);
+  return RunProgram(arguments, stdinPath);
+}
+
+std::string Hex(int32_t value, bool upper) {
+  static const char kLower[] = "0123456789abcdef", kUpper[] = "0123456789ABCDEF";
+  const char* const digits = upper ? kUpper : kLower;
+  return {digits[(value >> 4) & 0xF], digits[value & 0xF]};
+}
+
+// A setting as a script line may carry it (mixed case, groups that hold no point, a short last
+// group) and what saving it must give back.
+struct Setting {
+  std::string line;
+  std::string saved;
+  ChannelMode mode;
+  std::vector<ControlPoint> points;  // packed, in order
+};
+
+Setting RandomSetting(std::mt19937& random) {
+  static const char* const kGaps[] = {"zzzz", "-1-1", " 0 0", "g0g0", "12zz", "    "};
+  const auto below = [&](uint32_t n) { return static_cast<int32_t>(random() % n); };
+  int32_t modeArgument;
+  switch (below(10)) {
+    case 0: modeArgument = below(252) + 4; break;
+    case 1: modeArgument = below(100000) + 256; break;
+    case 2: modeArgument = -below(100000) - 1; break;
+    default: modeArgument = below(4); break;
+  }
+  Setting s;
+  s.mode = static_cast<ChannelMode>(static_cast<uint32_t>(modeArgument) & 0xFF);
+  std::string text;
+  const int32_t groups = below(5) == 0 ? 256 : below(257);
+  const int32_t gapChance = below(4);  // some settings have no gaps at all
+  for (int32_t g = 0; g < groups; ++g) {
+    if (gapChance > 0 && below(8) < gapChance) {
+      text += kGaps[below(6)];
+      continue;
+    }
+    const ControlPoint p{below(256), below(256)};
+    text += Hex(p.x, below(2) == 0) + Hex(p.y, below(2) == 0);
+    s.points.push_back(p);
+  }
+  if (groups < 256 && below(8) == 0) {
+    // A lone x repeats as y; an x with one digit of y takes that digit.
+    const int32_t x = below(256), y = below(16);
+    if (below(2) == 0) {
+      text += Hex(x, false);
+      s.points.push_back(ControlPoint{x, x});
+    } else {
+      text += Hex(x, false) + Hex(y, false).substr(1);
+      s.points.push_back(ControlPoint{x, y});
+    }
+  }
+  s.line = "Config(" + std::to_string(modeArgument) + ",\"" + text + "\")";
+  s.saved = "Config(" + std::to_string(s.mode) + ",\"";
+  for (const ControlPoint& p : s.points) s.saved += Hex(p.x, false) + Hex(p.y, false);
+  s.saved += "\")";
+  return s;
+}
+
+// The values after "job N: <key>: " in filterhost's output, in job order.
+std::vector<std::string> JobValues(const std::string& output, const std::string& key) {
+  std::vector<std::string> values;
+  std::istringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t at = line.find(": " + key + ": ");
+    if (line.compare(0, 4, "job ") == 0 && at != std::string::npos) {
+      values.push_back(line.substr(at + key.size() + 4));
+    }
+  }
+  return values;
+}
+
+uint32_t MapPixel(uint32_t in, const CurveData& data) {
+  uint32_t r = (in >> 16) & 0xFF, g = (in >> 8) & 0xFF, b = in & 0xFF;
+  const ChannelMode m = data.mode;
+  if (m != kModeGreen && m != kModeBlue) r = static_cast<uint32_t>(data.lut[r]) & 0xFF;
+  if (m != kModeRed && m != kModeBlue) g = static_cast<uint32_t>(data.lut[g]) & 0xFF;
+  if (m != kModeRed && m != kModeGreen) b = static_cast<uint32_t>(data.lut[b]) & 0xFF;
+  return (r << 16) | (g << 8) | b;
+}
+
+std::string JobPicture(const std::string& stem, size_t job) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%s%04u.png", stem.c_str(), static_cast<unsigned>(job + 1));
+  return name;
+}
+
+// Save and reload through the host: the first run takes the random settings and saves them,
+// the second takes the saved lines. Both must save the same text (same mode, same points packed
+// in order) and produce the same pictures, which must be the input mapped through the table
+// those points give.
+TEST(FilterhostRoundTrip, ThousandsOfSeededSettings) {
+  constexpr int kSettings = 2000;
+  CreateDirectoryA("roundtrip", nullptr);
+  std::mt19937 random(0x70a7c);
+  std::vector<Setting> settings;
+  std::string firstJobs, secondJobs;
+  for (int i = 0; i < kSettings; ++i) {
+    settings.push_back(RandomSetting(random));
+    firstJobs += settings.back().line + "\n";
+    secondJobs += settings.back().saved + "\n";
+  }
+  WriteWholeFile("roundtrip/first.txt", firstJobs);
+  WriteWholeFile("roundtrip/second.txt", secondJobs);
+  Picture input;
+  input.width = kLevelFrameWidth;
+  input.height = kLevelFrameHeight;
+  input.pixels = FrameOfEveryLevel(0);
+  std::string error;
+  ASSERT_TRUE(WriteBmp("roundtrip/input.bmp", input, error)) << error;
+
+  const ProgramResult first = Filterhost({ModulePath(), "--jobs", "roundtrip/first.txt", "--in",
+                                          "roundtrip/input.bmp", "--out", "roundtrip/a%04d.png"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  const ProgramResult second = Filterhost({ModulePath(), "--jobs", "roundtrip/second.txt", "--in",
+                                           "roundtrip/input.bmp", "--out", "roundtrip/b%04d.png"});
+  ASSERT_EQ(second.status, 0) << second.err;
+
+  const std::vector<std::string> firstSaved = JobValues(first.out, "script");
+  const std::vector<std::string> secondSaved = JobValues(second.out, "script");
+  ASSERT_EQ(firstSaved.size(), settings.size());
+  ASSERT_EQ(secondSaved.size(), settings.size());
+  for (size_t i = 0; i < settings.size(); ++i) {
+    const Setting& s = settings[i];
+    ASSERT_EQ(firstSaved[i], s.saved) << "job " << i + 1 << ": " << s.line;
+    ASSERT_EQ(secondSaved[i], s.saved) << "job " << i + 1;
+
+    CurveData expected;
+    std::memset(&expected, 0, sizeof expected);
+    InitCurveData(expected);
+    expected.mode = s.mode;
+    for (size_t k = 0; k < s.points.size(); ++k) expected.points[k] = s.points[k];
+    RebuildLut(expected);
+
+    Picture a, b;
+    ASSERT_TRUE(ReadPicture(JobPicture("roundtrip/a", i), a, error)) << error;
+    ASSERT_TRUE(ReadPicture(JobPicture("roundtrip/b", i), b, error)) << error;
+    ASSERT_EQ(a.pixels, b.pixels) << "job " << i + 1 << ": " << s.line;
+    ASSERT_EQ(a.pixels.size(), input.pixels.size());
+    for (size_t p = 0; p < input.pixels.size(); ++p) {
+      ASSERT_EQ(a.pixels[p], MapPixel(input.pixels[p], expected))
+          << "job " << i + 1 << " pixel " << p << ": " << s.line;
+    }
+  }
+}
+
+std::string RawFrames(const std::vector<uint32_t>& frame, int count) {
+  std::string bytes;
+  for (int i = 0; i < count; ++i) {
+    bytes.append(reinterpret_cast<const char*>(frame.data()), frame.size() * 4);
+  }
+  return bytes;
+}
+
+TEST(FilterhostRawFrames, FramesFromStdinGoMappedToStdout) {
+  const std::vector<uint32_t> frame = FrameOfEveryLevel(0x7F);
+  WriteWholeFile("raw_in.bin", RawFrames(frame, 3));
+  const ProgramResult run = Filterhost(
+      {ModulePath(), "--raw", "256x4", "--script", "Config(3,\"40c0\")"}, "raw_in.bin");
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  CurveData data;
+  std::memset(&data, 0, sizeof data);
+  InitCurveData(data);
+  data.mode = kModeBlue;
+  data.points[0] = ControlPoint{64, 192};
+  RebuildLut(data);
+  std::vector<uint32_t> mapped(frame.size());
+  for (size_t i = 0; i < frame.size(); ++i) mapped[i] = MapPixel(frame[i], data);
+  EXPECT_EQ(run.out, RawFrames(mapped, 3));
+  // With frames on stdout, the filter's lines and the progress go to stderr.
+  EXPECT_NE(run.err.find("script: Config(3,\"40c0\")"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("3 frames"), std::string::npos) << run.err;
+}
+
+TEST(FilterhostRawFrames, ShortLastFrameFailsAfterTheWholeOnes) {
+  const std::vector<uint32_t> frame = FrameOfEveryLevel(0);
+  WriteWholeFile("raw_short.bin", RawFrames(frame, 2) + std::string(1000, '\0'));
+  const ProgramResult run = Filterhost({ModulePath(), "--raw", "256x4"}, "raw_short.bin");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("short frame on stdin: frame 3 has 1000 of 4096 bytes"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out.size(), 2u * 4096u);  // identity curve: the whole frames went through
+  EXPECT_EQ(run.out, RawFrames(frame, 2));
+}
+
+TEST(FilterhostOutput, PrintsNameDescriptionAndScriptLine) {
+  WriteWholeFile("settings.txt", "# a comment, then a blank line\n\nConfig(0,\"ffff\")\n"
+                                 "Config(2, \"80C8\") ; Config(1, \"4020\")\n");
+  const ProgramResult run = Filterhost({ModulePath(), "--script-file", "settings.txt"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "filter: tonarc: Adjust Color Curve.\r\n"
+            "description: (MODE = Red)\r\n"
+            "script: Config(1,\"4020\")\r\n");
+}
+
+// Each failure: the exit status, and the one line of stderr that says what went wrong.
+struct FailureCase {
+  std::vector<std::string> arguments;  // after filterhost; "MODULE" stands for tonarc.vdf
+  int status;
+  std::string message;
+};
+
+TEST(FilterhostFailures, OneClearMessageAndANonZeroStatus) {
+  WriteWholeFile("not_a_picture.png", "hello");
+  WriteWholeFile("not_a_module.vdf", "hello");
+  WriteWholeFile("empty_jobs.txt", "# nothing\n");
+  WriteWholeFile("two_jobs.txt", "Config(0,\"\")\nConfig(1,\"\")\n");
+  const std::vector<FailureCase> cases = {
+      {{}, 2, "no module given"},
+      {{"MODULE", "--bogus"}, 2, "unknown option --bogus"},
+      {{"MODULE", "--raw", "0x5"}, 2, "--raw needs a frame size"},
+      {{"MODULE", "--sample"}, 2, "a picture needs --out"},
+      {{"MODULE", "--jobs", "two_jobs.txt", "--sample", "--out", "x.png"}, 2,
+       "--out needs %d for the job number"},
+      {{"missing.vdf"}, 1, "cannot open module missing.vdf: no such file"},
+      {{"not_a_module.vdf"}, 1, "cannot load module not_a_module.vdf"},
+      {{TONARC_FAKE_NO_DEINIT_PATH}, 1,
+       "is not a filter module: it does not export VirtualdubFilterModuleDeinit"},
+      {{TONARC_FAKE_REFUSE_PATH}, 1, "registration failed"},
+      {{TONARC_FAKE_NO_FILTER_PATH}, 1, "registered no filter"},
+      {{"MODULE", "--script", "Levels(1)"}, 1,
+       "unknown script function Levels; the filter offers Config(int, string)"},
+      {{"MODULE", "--script", "Config(1)"}, 1, "Config takes (int, string) but was given (int)"},
+      {{"MODULE", "--script", "Config(\"1\",\"80c8\")"}, 1,
+       "Config takes (int, string) but was given (string, string)"},
+      {{"MODULE", "--script", "Config(4294967296,\"\")"}, 1,
+       "but was given (64-bit int, string)"},
+      {{"MODULE", "--script", "Config(0,\"80c8\""}, 1, "malformed script line"},
+      {{"MODULE", "--script", "Config(0,\"80c8)"}, 1, "a string has no closing quote"},
+      {{"MODULE", "--script", "Config(0,80c8)"}, 1, "malformed script line"},
+      {{"MODULE", "--script", "Config(0,\"\") Config(1,\"\")"}, 1,
+       "calls must be separated by ';'"},
+      {{"MODULE", "--in", "missing.png", "--out", "x.png"}, 1,
+       "cannot read picture missing.png: cannot open the file"},
+      {{"MODULE", "--in", "not_a_picture.png", "--out", "x.png"}, 1,
+       "cannot read picture not_a_picture.png: not a PNG or BMP picture"},
+      {{"MODULE", "--jobs", "empty_jobs.txt"}, 1, "empty_jobs.txt holds no job"},
+      {{"MODULE", "--script-file", "missing.txt"}, 1, "cannot open missing.txt"},
+  };
+  for (const FailureCase& c : cases) {
+    std::vector<std::string> arguments = c.arguments;
+    for (std::string& a : arguments) {
+      if (a == "MODULE") a = ModulePath();
+    }
+    const ProgramResult run = Filterhost(arguments);
+    std::string described;
+    for (const std::string& a : c.arguments) described += " " + a;
+    EXPECT_EQ(run.status, c.status) << described << "\n" << run.err;
+    EXPECT_EQ(run.err.compare(0, 12, "filterhost: "), 0) << described << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << described << "\n" << run.err;
+    // One line: the message ends the output.
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << described << "\n" << run.err;
+  }
+}
+
+}  // namespace

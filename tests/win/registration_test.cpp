@@ -1,0 +1,308 @@
+// The real tonarc.vdf, loaded with LoadLibrary and driven through its exports as a host drives
+// it: registration, the definition it hands over, its script function and its callbacks.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/curve_data.h"
+#include "tests/win/module_test_support.h"
+#include "tools/filterhost/module_host.h"
+
+namespace {
+
+// Host services that record what the module hands to addFilter and removeFilter.
+struct Registration {
+  bool refuse = false;
+  int addCalls = 0;
+  FilterModule* module = nullptr;
+  int length = 0;
+  FilterDefinition passed{};          // the module's definition as it was handed over
+  FilterDefinition hostCopy{};        // what addFilter returns: the host's own record
+  std::vector<FilterDefinition*> removed;
+};
+Registration registration;
+
+FilterDefinition* RecordingAddFilter(FilterModule* module, FilterDefinition* definition,
+                                     int length) {
+  ++registration.addCalls;
+  registration.module = module;
+  registration.length = length;
+  std::memcpy(&registration.passed, definition, sizeof(FilterDefinition));
+  return registration.refuse ? nullptr : &registration.hostCopy;
+}
+
+void RecordingRemoveFilter(FilterDefinition* definition) {
+  registration.removed.push_back(definition);
+}
+
+class ModuleEntries : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registration = Registration{};
+    services_ = FilterFunctions{};
+    services_.addFilter = RecordingAddFilter;
+    services_.removeFilter = RecordingRemoveFilter;
+    std::string error;
+    ASSERT_TRUE(OpenModuleFile(ModulePath(), module_, error)) << error;
+  }
+  void TearDown() override { CloseModuleFile(module_); }
+
+  int Register(int& version, int& compatible) {
+    return module_.init(&module_.record, &services_, version, compatible);
+  }
+
+  ModuleFile module_;
+  FilterFunctions services_{};
+};
+
+TEST_F(ModuleEntries, ExportsAreUndecorated) {
+  EXPECT_NE(GetProcAddress(module_.library, "VirtualdubFilterModuleInit2"), nullptr);
+  EXPECT_NE(GetProcAddress(module_.library, "VirtualdubFilterModuleDeinit"), nullptr);
+  for (const char* decorated :
+       {"_VirtualdubFilterModuleInit2", "VirtualdubFilterModuleInit2@16",
+        "_VirtualdubFilterModuleInit2@16", "_VirtualdubFilterModuleDeinit",
+        "VirtualdubFilterModuleDeinit@8"}) {
+    EXPECT_EQ(GetProcAddress(module_.library, decorated), nullptr) << decorated;
+  }
+}
+
+TEST_F(ModuleEntries, SuccessWritesEightAndFourWhateverTheHostPutThere) {
+  for (const int before : {0, -1, 4, 8, 9, 12345}) {
+    int version = before, compatible = before;
+    registration.addCalls = 0;
+    EXPECT_EQ(Register(version, compatible), 0) << before;
+    EXPECT_EQ(version, 8) << before;
+    EXPECT_EQ(compatible, 4) << before;
+    EXPECT_EQ(registration.addCalls, 1);
+    EXPECT_EQ(registration.module, &module_.record);
+    EXPECT_EQ(registration.length, static_cast<int>(sizeof(FilterDefinition)));
+  }
+}
+
+TEST_F(ModuleEntries, ExitRemovesExactlyWhatAddFilterReturned) {
+  int version = 0, compatible = 0;
+  ASSERT_EQ(Register(version, compatible), 0);
+  module_.deinit(&module_.record, &services_);
+  ASSERT_EQ(registration.removed.size(), 1u);
+  EXPECT_EQ(registration.removed[0], &registration.hostCopy);
+}
+
+TEST_F(ModuleEntries, FailedAddFilterReturnsOneAndWritesNeitherOutput) {
+  registration.refuse = true;
+  int version = 77, compatible = -77;
+  EXPECT_EQ(Register(version, compatible), 1);
+  EXPECT_EQ(version, 77);
+  EXPECT_EQ(compatible, -77);
+  // Nothing was registered, so module exit has nothing to hand back.
+  module_.deinit(&module_.record, &services_);
+  EXPECT_TRUE(registration.removed.empty());
+}
+
+TEST_F(ModuleEntries, DefinitionEntries) {
+  int version = 0, compatible = 0;
+  ASSERT_EQ(Register(version, compatible), 0);
+  const FilterDefinition& d = registration.passed;
+  EXPECT_EQ(d.next, nullptr);
+  EXPECT_EQ(d.prev, nullptr);
+  EXPECT_EQ(d.module, nullptr);
+  EXPECT_STREQ(d.name, "tonarc");
+  EXPECT_STREQ(d.desc, "Adjust Color Curve.");
+  EXPECT_STREQ(d.maker, "tonarc contributors");
+  EXPECT_EQ(d.private_data, nullptr);
+  EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(CurveData)));
+  EXPECT_EQ(d.inst_data_size, sizeof(void*) == 4 ? 6156 : 6160);
+  EXPECT_NE(d.initProc, nullptr);
+  EXPECT_EQ(d.deinitProc, nullptr);
+  EXPECT_NE(d.runProc, nullptr);
+  EXPECT_NE(d.paramProc, nullptr);
+  EXPECT_EQ(d.configProc, nullptr);  // the configuration dialog is not wired in yet
+  EXPECT_NE(d.stringProc, nullptr);
+  EXPECT_NE(d.startProc, nullptr);
+  EXPECT_NE(d.endProc, nullptr);
+  EXPECT_NE(d.script_obj, nullptr);
+  EXPECT_NE(d.fssProc, nullptr);
+  EXPECT_EQ(d.stringProc2, nullptr);
+  EXPECT_EQ(d.serializeProc, nullptr);
+  EXPECT_EQ(d.deserializeProc, nullptr);
+  EXPECT_EQ(d.copyProc, nullptr);
+}
+
+TEST_F(ModuleEntries, ScriptObjectHoldsConfigAndItsTerminator) {
+  int version = 0, compatible = 0;
+  ASSERT_EQ(Register(version, compatible), 0);
+  const CScriptObject* const object = registration.passed.script_obj;
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->Lookup, nullptr);
+  EXPECT_EQ(object->obj_list, nullptr);
+  const ScriptFunctionDef* const functions = object->func_list;
+  ASSERT_NE(functions, nullptr);
+  EXPECT_NE(functions[0].func_ptr, nullptr);
+  EXPECT_STREQ(functions[0].name, "Config");
+  EXPECT_STREQ(functions[0].arg_list, "0is");
+  EXPECT_EQ(functions[1].func_ptr, nullptr);
+  EXPECT_EQ(functions[1].name, nullptr);
+  EXPECT_EQ(functions[1].arg_list, nullptr);
+}
+
+// From here on the module is loaded through the shared host code, as filterhost loads it.
+class LoadedFilter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(host_.Load(ModulePath(), error)) << error;
+    ASSERT_EQ(host_.filters().size(), 1u);
+    filter_ = host_.filters()[0];
+  }
+
+  void Create(FilterInstance& instance) {
+    std::string error;
+    ASSERT_TRUE(instance.Create(filter_, &host_.services(), error)) << error;
+  }
+  void Script(FilterInstance& instance, const std::string& line) {
+    std::string error;
+    ASSERT_TRUE(instance.RunScriptLine(line, error)) << error;
+  }
+  static std::string Description(FilterInstance& instance) {
+    std::string text, error;
+    EXPECT_TRUE(instance.Description(text, error)) << error;
+    return text;
+  }
+  static std::string Saved(FilterInstance& instance) {
+    std::string text, error;
+    bool saved = false;
+    EXPECT_TRUE(instance.SavedScript(text, saved, error)) << error;
+    EXPECT_TRUE(saved);
+    return text;
+  }
+  static const CurveData& Data(FilterInstance& instance) {
+    return *reinterpret_cast<const CurveData*>(instance.block());
+  }
+
+  FilterHost host_;
+  FilterDefinition* filter_ = nullptr;
+};
+
+TEST_F(LoadedFilter, NewInstanceIsTheIdentityInRgb) {
+  FilterInstance instance;
+  Create(instance);  // the block starts filled with 0xCD
+  const CurveData& data = Data(instance);
+  for (int i = 0; i < kLutSize; ++i) ASSERT_EQ(data.lut[i], i);
+  for (const ControlPoint& p : data.points) {
+    ASSERT_EQ(p.x, -1);
+    ASSERT_EQ(p.y, -1);
+  }
+  EXPECT_EQ(data.mode, 0);
+  EXPECT_EQ(data.selected, -1);
+  EXPECT_EQ(Description(instance), "(MODE = RGB)");
+  EXPECT_EQ(Saved(instance), "Config(0,\"\")");
+}
+
+TEST_F(LoadedFilter, DescriptionNamesTheMode) {
+  FilterInstance instance;
+  Create(instance);
+  const std::vector<std::pair<int, std::string>> cases = {
+      {0, "(MODE = RGB)"},   {1, "(MODE = Red)"}, {2, "(MODE = Green)"}, {3, "(MODE = Blue)"},
+      {7, "(MODE = RGB)"},   {255, "(MODE = RGB)"}, {258, "(MODE = Green)"}};
+  for (const auto& [mode, text] : cases) {
+    Script(instance, "Config(" + std::to_string(mode) + ",\"\")");
+    EXPECT_EQ(Description(instance), text) << mode;
+  }
+}
+
+TEST_F(LoadedFilter, IntegerArgumentReadAsThirtyTwoOrSixtyFourBit) {
+  FilterInstance instance;
+  Create(instance);
+  const ScriptFunctionPtr config = filter_->script_obj->func_list[0].func_ptr;
+  char text[] = "80c8";
+  char* textPointer = text;
+
+  struct Case {
+    CScriptValue::Type type;
+    int64_t bits;
+    int mode;
+  };
+  // A 32-bit int leaves whatever the host had in the union's upper half.
+  for (const Case& c : {Case{CScriptValue::T_INT, 0x5A5A5A5A00000002LL, 2},
+                        Case{CScriptValue::T_INT, 0x00000000FFFFFFFFLL, 255},
+                        Case{CScriptValue::T_LONG, 3, 3}, Case{CScriptValue::T_LONG, -1, 255},
+                        Case{CScriptValue::T_LONG, 258, 2}, Case{CScriptValue::T_LONG, -254, 2}}) {
+    CScriptValue argv[2];
+    std::memset(argv, 0, sizeof argv);
+    argv[0].type = c.type;
+    argv[0].u.l = c.bits;
+    argv[1].type = CScriptValue::T_STR;
+    argv[1].u.s = &textPointer;
+    config(nullptr, &instance.activation(), argv, 2);
+    EXPECT_EQ(Data(instance).mode, c.mode) << c.type << " " << c.bits;
+    EXPECT_EQ(Data(instance).points[0].x, 128);
+    EXPECT_EQ(Data(instance).points[0].y, 200);
+  }
+}
+
+TEST_F(LoadedFilter, SmallCallbacksAnswerAsTheHostExpects) {
+  FilterInstance instance;
+  Create(instance);
+  FilterActivation& fa = instance.activation();
+  const FilterFunctions* const ff = &host_.services();
+  EXPECT_EQ(filter_->paramProc(&fa, ff), 1);
+  EXPECT_EQ(filter_->startProc(&fa, ff), 0);
+  EXPECT_EQ(filter_->endProc(&fa, ff), 0);
+
+  // A buffer too short for the text gets an empty text and false, and nothing past its length.
+  char out[8];
+  std::memset(out, '#', sizeof out);
+  EXPECT_FALSE(filter_->fssProc(&fa, ff, out, 5));
+  EXPECT_EQ(out[0], '\0');
+  for (int i = 1; i < 8; ++i) EXPECT_EQ(out[i], '#');
+}
+
+TEST_F(LoadedFilter, RunMapsTheModesChannelsThroughTheTable) {
+  FilterInstance instance;
+  Create(instance);
+  Script(instance, "Config(1,\"80c8\")");
+  const CurveData& data = Data(instance);
+  ASSERT_EQ(data.lut[128], 200);
+
+  std::vector<uint32_t> frame = FrameOfEveryLevel(0xFF);
+  std::vector<uint32_t> result;
+  std::string error;
+  ASSERT_TRUE(instance.Start(kLevelFrameWidth, kLevelFrameHeight, error)) << error;
+  ASSERT_TRUE(instance.Run(frame.data(), result, error)) << error;
+  ASSERT_TRUE(instance.End(error)) << error;
+  ASSERT_EQ(result.size(), frame.size());
+  for (size_t i = 0; i < frame.size(); ++i) {
+    const uint32_t in = frame[i];
+    const uint32_t red = static_cast<uint32_t>(data.lut[(in >> 16) & 0xFF]) & 0xFF;
+    ASSERT_EQ(result[i], (red << 16) | (in & 0xFFFF)) << i;
+  }
+}
+
+TEST_F(LoadedFilter, ByteCopiedInstanceKeepsWorking) {
+  FilterInstance copy;
+  Create(copy);
+  std::string description, script, error;
+  std::vector<uint32_t> frame = FrameOfEveryLevel(0), expected, result;
+  {
+    FilterInstance original;
+    Create(original);
+    Script(original, "Config(2,\"4020c0a0\")");
+    description = Description(original);
+    script = Saved(original);
+    ASSERT_TRUE(original.Start(kLevelFrameWidth, kLevelFrameHeight, error)) << error;
+    ASSERT_TRUE(original.Run(frame.data(), expected, error)) << error;
+    ASSERT_TRUE(original.End(error)) << error;
+    std::memcpy(copy.block(), original.block(), static_cast<size_t>(filter_->inst_data_size));
+    std::memset(original.block(), 0xEE, static_cast<size_t>(filter_->inst_data_size));
+  }
+  EXPECT_EQ(Description(copy), "(MODE = Green)");
+  EXPECT_EQ(Description(copy), description);
+  EXPECT_EQ(Saved(copy), script);
+  ASSERT_TRUE(copy.Start(kLevelFrameWidth, kLevelFrameHeight, error)) << error;
+  ASSERT_TRUE(copy.Run(frame.data(), result, error)) << error;
+  EXPECT_EQ(result, expected);
+  EXPECT_NE(result, frame);  // the curve did change the green channel
+}
+
+}  // namespace

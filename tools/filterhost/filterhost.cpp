@@ -1,0 +1,400 @@
+// filterhost: a command-line video host for filter modules. It loads a module as a host does,
+// sets up an instance from script lines, prints the filter's name, its description and the
+// script line that saves its settings, and applies it to pictures or to a stream of raw frames.
+// Every failure ends the run with one message on stderr and a non-zero exit status.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tools/filterhost/module_host.h"
+#include "tools/filterhost/picture_io.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr char kUsage[] =
+    "usage: filterhost MODULE [options]\n"
+    "\n"
+    "Loads a filter module as a video host does, prints the filter's name, its description\n"
+    "and the script line that saves its settings, and applies the filter.\n"
+    "\n"
+    "settings (run in order on a new instance):\n"
+    "  -s, --script LINE       run a script line, e.g. Config(0,\"4034c0cc\"); may be repeated\n"
+    "  -f, --script-file FILE  run every line of FILE\n"
+    "  -j, --jobs FILE         run each line of FILE as its own job on a new instance (after\n"
+    "                          the lines of --script and --script-file)\n"
+    "      --filter NAME       use this filter when the module registers several\n"
+    "\n"
+    "pictures:\n"
+    "  -i, --in PICTURE        filter a PNG or BMP picture\n"
+    "      --sample            filter the built-in sample picture (grey ramps, colour patches)\n"
+    "  -o, --out PNG           where the filtered picture goes; with --jobs, %d or %04d in\n"
+    "                          the name stands for the job number\n"
+    "      --save-input PNG    also write the input picture\n"
+    "\n"
+    "raw frames:\n"
+    "      --raw WxH           filter frames of W x H pixels, 4 bytes each in the order blue,\n"
+    "                          green, red, unused (ffmpeg's bgr0), from stdin to stdout; the\n"
+    "                          filter's lines then go to stderr with a progress line\n"
+    "\n"
+    "Blank lines and lines starting with # in FILE are skipped.\n"
+    "Exit status: 0 on success, 1 when anything fails, 2 for a wrong command line.\n";
+
+struct Options {
+  std::string module;
+  std::vector<std::string> scriptLines;
+  std::string jobsFile;
+  std::string filterName;
+  std::string in;
+  bool sample = false;
+  std::string out;
+  std::string saveInput;
+  bool raw = false;
+  int32_t rawWidth = 0;
+  int32_t rawHeight = 0;
+};
+
+struct Failure {
+  int status;
+  std::string message;
+};
+
+// One job: the lines to run and where each came from, for messages.
+struct Job {
+  std::vector<std::string> lines;
+  std::vector<std::string> origins;
+};
+
+bool ReadLines(const std::string& path, std::vector<std::string>& lines,
+               std::vector<int>& numbers, std::string& error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = "cannot open " + path;
+    return false;
+  }
+  std::string line;
+  int number = 0;
+  while (std::getline(file, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') continue;
+    lines.push_back(line);
+    numbers.push_back(number);
+  }
+  if (file.bad()) {
+    error = "cannot read " + path;
+    return false;
+  }
+  return true;
+}
+
+bool ParseFrameSize(const std::string& text, int32_t& width, int32_t& height) {
+  int w = 0, h = 0;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &extra) != 2) return false;
+  if (w <= 0 || h <= 0 || w > 32768 || h > 32768) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+// Replaces the first %d or %0Nd in pattern by number. Returns false when there is none.
+bool NumberedPath(const std::string& pattern, int number, std::string& path) {
+  for (size_t i = 0; i + 1 < pattern.size(); ++i) {
+    if (pattern[i] != '%') continue;
+    size_t j = i + 1;
+    size_t width = 0;
+    if (pattern[j] == '0') {
+      ++j;
+      while (j < pattern.size() && pattern[j] >= '0' && pattern[j] <= '9' && width < 10) {
+        width = width * 10 + static_cast<size_t>(pattern[j] - '0');
+        ++j;
+      }
+    }
+    if (j < pattern.size() && pattern[j] == 'd') {
+      std::string digits = std::to_string(number);
+      if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+      path = pattern.substr(0, i) + digits + pattern.substr(j + 1);
+      return true;
+    }
+  }
+  path = pattern;
+  return false;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
+  const auto usage = [&](const std::string& message) {
+    failure = Failure{kExitUsage, message + "; see filterhost --help"};
+    return false;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const auto value = [&](std::string& into) {
+      if (i + 1 >= argc) return false;
+      into = argv[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "-h" || arg == "--help") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "-s" || arg == "--script") {
+      if (!value(text)) return usage(arg + " needs a script line");
+      options.scriptLines.push_back(text);
+    } else if (arg == "-f" || arg == "--script-file") {
+      if (!value(text)) return usage(arg + " needs a file");
+      std::vector<std::string> lines;
+      std::vector<int> numbers;
+      std::string error;
+      if (!ReadLines(text, lines, numbers, error)) {
+        failure = Failure{kExitFailure, error};
+        return false;
+      }
+      options.scriptLines.insert(options.scriptLines.end(), lines.begin(), lines.end());
+    } else if (arg == "-j" || arg == "--jobs") {
+      if (!value(options.jobsFile)) return usage(arg + " needs a file");
+    } else if (arg == "--filter") {
+      if (!value(options.filterName)) return usage(arg + " needs a filter name");
+    } else if (arg == "-i" || arg == "--in") {
+      if (!value(options.in)) return usage(arg + " needs a picture");
+    } else if (arg == "--sample") {
+      options.sample = true;
+    } else if (arg == "-o" || arg == "--out") {
+      if (!value(options.out)) return usage(arg + " needs a file name");
+    } else if (arg == "--save-input") {
+      if (!value(options.saveInput)) return usage(arg + " needs a file name");
+    } else if (arg == "--raw") {
+      if (!value(text) || !ParseFrameSize(text, options.rawWidth, options.rawHeight)) {
+        return usage("--raw needs a frame size WxH, each side 1..32768");
+      }
+      options.raw = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return usage("unknown option " + arg);
+    } else if (options.module.empty()) {
+      options.module = arg;
+    } else {
+      return usage("unexpected argument " + arg);
+    }
+  }
+  if (options.module.empty()) return usage("no module given");
+  if (!options.in.empty() && options.sample) return usage("give either --in or --sample");
+  const bool picture = !options.in.empty() || options.sample;
+  if (picture && options.raw) return usage("--raw cannot be combined with a picture");
+  if (picture && options.out.empty()) return usage("a picture needs --out");
+  if (!picture && !options.out.empty()) return usage("--out needs --in or --sample");
+  if (!options.saveInput.empty() && !picture) return usage("--save-input needs a picture");
+  if (options.raw && !options.jobsFile.empty()) return usage("raw frames take a single job");
+  return true;
+}
+
+class Progress {
+ public:
+  explicit Progress(bool show) : show_(show), start_(GetTickCount64()), last_(start_) {}
+  void Frame() {
+    ++frames_;
+    const ULONGLONG now = GetTickCount64();
+    if (show_ && now - last_ >= 500) {
+      last_ = now;
+      std::fprintf(stderr, "\rfilterhost: %lld frames, %.1f fps", frames_, Rate(now));
+      std::fflush(stderr);
+    }
+  }
+  void Finish() {
+    if (!show_) return;
+    std::fprintf(stderr, "\rfilterhost: %lld frames, %.1f fps\n", frames_, Rate(GetTickCount64()));
+  }
+
+ private:
+  double Rate(ULONGLONG now) const {
+    const double seconds = static_cast<double>(now - start_) / 1000.0;
+    return seconds > 0 ? static_cast<double>(frames_) / seconds : 0.0;
+  }
+  bool show_;
+  ULONGLONG start_;
+  ULONGLONG last_;
+  long long frames_ = 0;
+};
+
+bool RunRawFrames(FilterInstance& instance, const Options& options, Failure& failure) {
+  std::string error;
+  if (!instance.Start(options.rawWidth, options.rawHeight, error)) {
+    failure = Failure{kExitFailure, error};
+    return false;
+  }
+  const size_t frameBytes = static_cast<size_t>(options.rawWidth) * options.rawHeight * 4;
+  std::vector<uint32_t> frame(frameBytes / 4);
+  std::vector<uint32_t> result;
+  Progress progress(true);
+  for (long long number = 1;; ++number) {
+    const size_t got = std::fread(frame.data(), 1, frameBytes, stdin);
+    if (got == 0 && std::feof(stdin)) break;
+    if (got != frameBytes) {
+      progress.Finish();
+      failure = Failure{kExitFailure,
+                        std::ferror(stdin) != 0
+                            ? "cannot read frame " + std::to_string(number) + " from stdin"
+                            : "short frame on stdin: frame " + std::to_string(number) + " has " +
+                                  std::to_string(got) + " of " + std::to_string(frameBytes) +
+                                  " bytes"};
+      return false;
+    }
+    if (!instance.Run(frame.data(), result, error)) {
+      progress.Finish();
+      failure = Failure{kExitFailure, "frame " + std::to_string(number) + ": " + error};
+      return false;
+    }
+    if (std::fwrite(result.data(), 4, result.size(), stdout) != result.size() ||
+        std::fflush(stdout) != 0) {
+      progress.Finish();
+      failure = Failure{kExitFailure, "cannot write frame " + std::to_string(number) +
+                                          " to stdout"};
+      return false;
+    }
+    progress.Frame();
+  }
+  progress.Finish();
+  if (!instance.End(error)) {
+    failure = Failure{kExitFailure, error};
+    return false;
+  }
+  return true;
+}
+
+bool RunPicture(FilterInstance& instance, const Picture& input, const std::string& outPath,
+                Failure& failure) {
+  std::string error;
+  Picture output;
+  if (!instance.Start(input.width, input.height, error) ||
+      !instance.Run(input.pixels.data(), output.pixels, error) || !instance.End(error)) {
+    failure = Failure{kExitFailure, error};
+    return false;
+  }
+  output.width = instance.outputWidth();
+  output.height = instance.outputHeight();
+  if (!WritePng(outPath, output, error)) {
+    failure = Failure{kExitFailure, error};
+    return false;
+  }
+  return true;
+}
+
+int Run(int argc, char** argv) {
+  Options options;
+  Failure failure{0, {}};
+  std::string error;
+  const auto fail = [&](const Failure& f) {
+    std::fprintf(stderr, "filterhost: %s\n", f.message.c_str());
+    return f.status;
+  };
+  if (!ParseOptions(argc, argv, options, failure)) return fail(failure);
+
+  if (options.raw) {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+  }
+  // With frames on stdout, everything meant for the reader goes to stderr.
+  FILE* const info = options.raw ? stderr : stdout;
+
+  std::vector<Job> jobs;
+  if (options.jobsFile.empty()) {
+    Job job;
+    job.lines = options.scriptLines;
+    job.origins.assign(job.lines.size(), "script line");
+    jobs.push_back(job);
+  } else {
+    std::vector<std::string> lines;
+    std::vector<int> numbers;
+    if (!ReadLines(options.jobsFile, lines, numbers, error)) return fail({kExitFailure, error});
+    if (lines.empty()) return fail({kExitFailure, options.jobsFile + " holds no job"});
+    for (size_t i = 0; i < lines.size(); ++i) {
+      Job job;
+      job.lines = options.scriptLines;
+      job.origins.assign(job.lines.size(), "script line");
+      job.lines.push_back(lines[i]);
+      job.origins.push_back(options.jobsFile + " line " + std::to_string(numbers[i]));
+      jobs.push_back(job);
+    }
+  }
+  const bool numbered = !options.jobsFile.empty();
+  if (numbered && !options.out.empty() && jobs.size() > 1) {
+    std::string unused;
+    if (!NumberedPath(options.out, 1, unused)) {
+      return fail({kExitUsage, "with several jobs, --out needs %d for the job number"});
+    }
+  }
+
+  Picture input;
+  if (options.sample) input = SamplePicture();
+  if (!options.in.empty() && !ReadPicture(options.in, input, error)) {
+    return fail({kExitFailure, error});
+  }
+  if (!options.saveInput.empty() && !WritePng(options.saveInput, input, error)) {
+    return fail({kExitFailure, error});
+  }
+
+  FilterHost host;
+  if (!host.Load(options.module, error)) return fail({kExitFailure, error});
+  FilterDefinition* filter = host.filters().front();
+  if (!options.filterName.empty()) {
+    filter = nullptr;
+    for (FilterDefinition* f : host.filters()) {
+      if (f->name != nullptr && options.filterName == f->name) filter = f;
+    }
+    if (filter == nullptr) {
+      return fail({kExitFailure, options.module + " registers no filter named " +
+                                     options.filterName});
+    }
+  }
+  std::fprintf(info, "filter: %s: %s\n", filter->name != nullptr ? filter->name : "(no name)",
+               filter->desc != nullptr ? filter->desc : "(no description)");
+
+  for (size_t j = 0; j < jobs.size(); ++j) {
+    const Job& job = jobs[j];
+    const std::string prefix = numbered ? "job " + std::to_string(j + 1) + ": " : "";
+    FilterInstance instance;
+    if (!instance.Create(filter, &host.services(), error)) {
+      return fail({kExitFailure, prefix + error});
+    }
+    for (size_t k = 0; k < job.lines.size(); ++k) {
+      if (!instance.RunScriptLine(job.lines[k], error)) {
+        return fail({kExitFailure, prefix + job.origins[k] + ": " + error});
+      }
+    }
+    std::string description, script;
+    bool saved = false;
+    if (!instance.Description(description, error) ||
+        !instance.SavedScript(script, saved, error)) {
+      return fail({kExitFailure, prefix + error});
+    }
+    std::fprintf(info, "%sdescription: %s\n", prefix.c_str(), description.c_str());
+    std::fprintf(info, "%sscript: %s\n", prefix.c_str(),
+                 saved ? script.c_str() : "(none: the filter saves no settings)");
+
+    if (!input.pixels.empty()) {
+      std::string outPath = options.out;
+      if (numbered) NumberedPath(options.out, static_cast<int>(j + 1), outPath);
+      if (!RunPicture(instance, input, outPath, failure)) {
+        failure.message = prefix + failure.message;
+        return fail(failure);
+      }
+    } else if (options.raw && !RunRawFrames(instance, options, failure)) {
+      return fail(failure);
+    }
+  }
+  std::fflush(info);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return Run(argc, argv); }

@@ -1,0 +1,679 @@
+#include "tools/filterhost/module_host.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr char kInitName[] = "VirtualdubFilterModuleInit2";
+constexpr char kDeinitName[] = "VirtualdubFilterModuleDeinit";
+
+// The largest instance block and frame side this host accepts; anything larger is a damaged
+// definition or a typing mistake, not a video.
+constexpr int32_t kMaxInstanceBytes = 64 << 20;
+constexpr int32_t kMaxFrameSide = 1 << 15;
+constexpr int kMaxScriptFunctions = 4096;  // a table without its terminator stops here
+
+constexpr unsigned char kFreshBlockByte = 0xCD;
+constexpr char kUnwrittenByte = '\xAA';
+
+std::string SystemMessage(DWORD code) {
+  char buffer[512] = {};
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, code, 0, buffer, sizeof buffer, nullptr);
+  while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r' ||
+                        buffer[length - 1] == ' ' || buffer[length - 1] == '.')) {
+    buffer[--length] = '\0';
+  }
+  if (length == 0) return "Windows error " + std::to_string(code);
+  return std::string(buffer) + " (Windows error " + std::to_string(code) + ")";
+}
+
+template <typename Function>
+Function EntryPoint(HMODULE library, const char* name) {
+  // Going through void (*)() says the cast between function types is deliberate.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+// The host services a module may call besides addFilter and removeFilter. This host has no
+// exceptions to raise, so a filter's own error report ends the run with its message.
+bool AlwaysEnabled() { return true; }
+void NoVTables(void*) {}
+void OutOfMemory() {
+  std::fprintf(stderr, "filterhost: the filter ran out of memory\n");
+  std::exit(1);
+}
+void FilterError(const char* format, ...) {
+  char message[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(message, sizeof message, format != nullptr ? format : "(no message)", arguments);
+  va_end(arguments);
+  std::fprintf(stderr, "filterhost: the filter reported an error: %s\n", message);
+  std::exit(1);
+}
+int32_t NoCpuFlags() { return 0; }
+int32_t HostVersionInfo(char* buffer, int length) {
+  if (buffer != nullptr && length > 0) std::snprintf(buffer, static_cast<size_t>(length), "filterhost");
+  return 0;
+}
+
+FilterHost* registeringHost = nullptr;
+
+const char* ArgumentTypeName(char type) {
+  switch (type) {
+    case 'i': return "int";
+    case 'l': return "64-bit int";
+    case 'd': return "real";
+    case 's': return "string";
+    default: return nullptr;
+  }
+}
+
+bool FitsInt32(int64_t value) {
+  return value >= std::numeric_limits<int32_t>::min() &&
+         value <= std::numeric_limits<int32_t>::max();
+}
+
+bool ArgumentMatches(char type, const ScriptArgument& argument) {
+  switch (type) {
+    case 'i': return argument.kind == ScriptArgument::Kind::kInteger && FitsInt32(argument.integer);
+    case 'l': return argument.kind == ScriptArgument::Kind::kInteger;
+    case 'd': return argument.kind != ScriptArgument::Kind::kString;
+    case 's': return argument.kind == ScriptArgument::Kind::kString;
+    default: return false;
+  }
+}
+
+bool SignatureMatches(const char* argumentList, const std::vector<ScriptArgument>& arguments) {
+  if (argumentList == nullptr || argumentList[0] == '\0') return arguments.empty();
+  const char* types = argumentList + 1;
+  if (std::strlen(types) != arguments.size()) return false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (!ArgumentMatches(types[i], arguments[i])) return false;
+  }
+  return true;
+}
+
+std::string DescribeArguments(const std::vector<ScriptArgument>& arguments) {
+  std::string text = "(";
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (i > 0) text += ", ";
+    const ScriptArgument& a = arguments[i];
+    text += a.kind == ScriptArgument::Kind::kString ? "string"
+            : a.kind == ScriptArgument::Kind::kReal ? "real"
+            : FitsInt32(a.integer)                  ? "int"
+                                                    : "64-bit int";
+  }
+  return text + ")";
+}
+
+// A small cursor over one script line.
+class LineReader {
+ public:
+  explicit LineReader(const std::string& line) : line_(line) {}
+
+  bool AtEnd() {
+    SkipBlanks();
+    return position_ >= line_.size();
+  }
+  bool Take(char c) {
+    SkipBlanks();
+    if (position_ < line_.size() && line_[position_] == c) {
+      ++position_;
+      return true;
+    }
+    return false;
+  }
+  bool Identifier(std::string& name) {
+    SkipBlanks();
+    const size_t start = position_;
+    while (position_ < line_.size() && (IsLetter(line_[position_]) ||
+                                        (position_ > start && IsDigit(line_[position_])))) {
+      ++position_;
+    }
+    name = line_.substr(start, position_ - start);
+    return !name.empty();
+  }
+  bool Index() {  // "[digits]" in an object prefix
+    const size_t start = position_;
+    if (!Take('[')) return true;
+    SkipBlanks();
+    const size_t digits = position_;
+    while (position_ < line_.size() && IsDigit(line_[position_])) ++position_;
+    if (position_ == digits || !Take(']')) {
+      position_ = start;
+      return false;
+    }
+    return true;
+  }
+  // A quoted string; the opening quote has been seen but not taken.
+  bool String(std::string& text, std::string& problem) {
+    ++position_;
+    text.clear();
+    while (position_ < line_.size() && line_[position_] != '"') {
+      char c = line_[position_++];
+      if (c == '\\') {
+        if (position_ >= line_.size()) break;
+        c = line_[position_++];
+        if (c == 'n') c = '\n';
+        else if (c == 't') c = '\t';
+        else if (c == 'r') c = '\r';
+      }
+      text += c;
+    }
+    if (position_ >= line_.size()) {
+      problem = "a string has no closing quote";
+      return false;
+    }
+    ++position_;
+    return true;
+  }
+  bool Number(ScriptArgument& argument, std::string& problem) {
+    SkipBlanks();
+    const char* start = line_.c_str() + position_;
+    char* end = nullptr;
+    const bool hex = (start[0] == '0' && (start[1] == 'x' || start[1] == 'X')) ||
+                     ((start[0] == '-' || start[0] == '+') && start[1] == '0' &&
+                      (start[2] == 'x' || start[2] == 'X'));
+    errno = 0;
+    const long long integer = std::strtoll(start, &end, hex ? 16 : 10);
+    const bool integerRange = errno != ERANGE;
+    const char* integerEnd = end;
+    errno = 0;
+    const double real = hex ? 0.0 : std::strtod(start, &end);
+    if (!hex && end > integerEnd) {
+      if (errno == ERANGE) {
+        problem = "a number is out of range";
+        return false;
+      }
+      argument = ScriptArgument{ScriptArgument::Kind::kReal, 0, real, {}};
+      position_ += static_cast<size_t>(end - start);
+      return true;
+    }
+    if (integerEnd == start) {
+      problem = "an argument is neither a number nor a quoted string";
+      return false;
+    }
+    if (!integerRange) {
+      problem = "an integer is out of range";
+      return false;
+    }
+    argument = ScriptArgument{ScriptArgument::Kind::kInteger, integer, 0.0, {}};
+    position_ += static_cast<size_t>(integerEnd - start);
+    return true;
+  }
+  char Peek() {
+    SkipBlanks();
+    return position_ < line_.size() ? line_[position_] : '\0';
+  }
+  size_t position() const { return position_; }
+
+ private:
+  static bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+  }
+  static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+  void SkipBlanks() {
+    while (position_ < line_.size() && (line_[position_] == ' ' || line_[position_] == '\t' ||
+                                        line_[position_] == '\r' || line_[position_] == '\n')) {
+      ++position_;
+    }
+  }
+
+  const std::string& line_;
+  size_t position_ = 0;
+};
+
+bool ParseCall(LineReader& reader, ScriptCall& call, std::string& problem) {
+  std::string name;
+  for (;;) {
+    if (!reader.Identifier(name)) {
+      problem = "a function name was expected";
+      return false;
+    }
+    if (!reader.Index()) {
+      problem = "an object index must be a number in brackets";
+      return false;
+    }
+    if (!reader.Take('.')) break;
+  }
+  call.function = name;
+  call.arguments.clear();
+  if (!reader.Take('(')) {
+    problem = "'(' must follow " + name;
+    return false;
+  }
+  if (reader.Take(')')) return true;
+  for (;;) {
+    ScriptArgument argument;
+    if (reader.Peek() == '"') {
+      argument.kind = ScriptArgument::Kind::kString;
+      argument.integer = 0;
+      argument.real = 0.0;
+      if (!reader.String(argument.text, problem)) return false;
+    } else if (!reader.Number(argument, problem)) {
+      return false;
+    }
+    call.arguments.push_back(argument);
+    if (reader.Take(')')) return true;
+    if (!reader.Take(',')) {
+      problem = "arguments of " + name + " must be separated by ',' and closed by ')'";
+      return false;
+    }
+  }
+}
+
+}  // namespace
+
+bool OpenModuleFile(const std::string& path, ModuleFile& module, std::string& error) {
+  module = ModuleFile{};
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    error = "cannot open module " + path + ": no such file";
+    return false;
+  }
+  // No message boxes from the loader: a host reports a bad module in its own words.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  module.library = LoadLibraryA(path.c_str());
+  if (module.library == nullptr) {
+    const DWORD code = GetLastError();
+    error = "cannot load module " + path + ": " + SystemMessage(code);
+    if (code == ERROR_BAD_EXE_FORMAT) {
+      error += sizeof(void*) == 4 ? "; this filterhost is 32-bit and loads only 32-bit modules"
+                                  : "; this filterhost is 64-bit and loads only 64-bit modules";
+    }
+    return false;
+  }
+  module.init = EntryPoint<FilterModuleInitProc>(module.library, kInitName);
+  module.deinit = EntryPoint<FilterModuleDeinitProc>(module.library, kDeinitName);
+  if (module.init == nullptr || module.deinit == nullptr) {
+    error = path + " is not a filter module: it does not export " +
+            (module.init == nullptr ? kInitName : kDeinitName);
+    CloseModuleFile(module);
+    return false;
+  }
+  module.record.hInstModule = module.library;
+  module.record.initProc = module.init;
+  module.record.deinitProc = module.deinit;
+  return true;
+}
+
+void CloseModuleFile(ModuleFile& module) {
+  if (module.library != nullptr) FreeLibrary(module.library);
+  module = ModuleFile{};
+}
+
+FilterHost::FilterHost()
+    : services_{AddFilter,      RemoveFilter, AlwaysEnabled, AlwaysEnabled, NoVTables,
+                OutOfMemory,    FilterError,  NoCpuFlags,    HostVersionInfo} {}
+
+FilterHost::~FilterHost() { Unload(); }
+
+bool FilterHost::Load(const std::string& path, std::string& error) {
+  Unload();
+  if (!OpenModuleFile(path, module_, error)) return false;
+
+  // The outputs start at this host's own version, as newer hosts leave them.
+  int version = kHostInterfaceVersion;
+  int compatible = kHostInterfaceVersion;
+  registeringHost = this;
+  const int result = module_.init(&module_.record, &services_, version, compatible);
+  registeringHost = nullptr;
+  if (result != 0) {
+    error = "registration failed: " + path + " returned " + std::to_string(result) +
+            " from its module entry";
+    filters_.clear();
+    storage_.clear();
+    CloseModuleFile(module_);
+    return false;
+  }
+  initialised_ = true;
+  if (compatible > kHostInterfaceVersion) {
+    error = path + " needs filter interface version " + std::to_string(compatible) +
+            "; this host offers " + std::to_string(kHostInterfaceVersion);
+    Unload();
+    return false;
+  }
+  if (filters_.empty()) {
+    error = path + " registered no filter";
+    Unload();
+    return false;
+  }
+  return true;
+}
+
+void FilterHost::Unload() {
+  if (initialised_) {
+    registeringHost = this;
+    module_.deinit(&module_.record, &services_);
+    registeringHost = nullptr;
+    initialised_ = false;
+  }
+  filters_.clear();
+  storage_.clear();
+  CloseModuleFile(module_);
+}
+
+FilterDefinition* FilterHost::AddFilter(FilterModule* module, FilterDefinition* definition,
+                                        int length) {
+  FilterHost* const host = registeringHost;
+  if (host == nullptr || definition == nullptr || length <= 0) return nullptr;
+  // A shorter (older) definition leaves the later entries empty; a longer one is cut to the
+  // entries this host knows.
+  auto copy = std::make_unique<FilterDefinition>();
+  std::memset(copy.get(), 0, sizeof(FilterDefinition));
+  std::memcpy(copy.get(), definition,
+              static_cast<size_t>(length) < sizeof(FilterDefinition) ? static_cast<size_t>(length)
+                                                                     : sizeof(FilterDefinition));
+  copy->next = nullptr;
+  copy->prev = nullptr;
+  copy->module = module;
+  host->filters_.push_back(copy.get());
+  host->storage_.push_back(std::move(copy));
+  return host->filters_.back();
+}
+
+void FilterHost::RemoveFilter(FilterDefinition* definition) {
+  FilterHost* const host = registeringHost;
+  if (host == nullptr) return;
+  for (size_t i = 0; i < host->filters_.size(); ++i) {
+    if (host->filters_[i] == definition) {
+      host->filters_.erase(host->filters_.begin() + static_cast<ptrdiff_t>(i));
+      return;
+    }
+  }
+}
+
+bool ParseScriptLine(const std::string& line, std::vector<ScriptCall>& calls,
+                     std::string& error) {
+  calls.clear();
+  LineReader reader(line);
+  while (!reader.AtEnd()) {
+    ScriptCall call;
+    std::string problem;
+    if (!ParseCall(reader, call, problem)) {
+      error = "malformed script line '" + line + "': " + problem + " (at column " +
+              std::to_string(reader.position() + 1) + ")";
+      return false;
+    }
+    calls.push_back(call);
+    if (!reader.Take(';') && !reader.AtEnd()) {
+      error = "malformed script line '" + line + "': calls must be separated by ';' (at column " +
+              std::to_string(reader.position() + 1) + ")";
+      return false;
+    }
+  }
+  if (calls.empty()) {
+    error = "empty script line";
+    return false;
+  }
+  return true;
+}
+
+std::string DescribeSignature(const char* argumentList) {
+  std::string text = "(";
+  if (argumentList != nullptr && argumentList[0] != '\0') {
+    for (const char* c = argumentList + 1; *c != '\0'; ++c) {
+      if (c != argumentList + 1) text += ", ";
+      const char* const name = ArgumentTypeName(*c);
+      text += name != nullptr ? name : std::string("unsupported type '") + *c + "'";
+    }
+  }
+  return text + ")";
+}
+
+void HostBitmap::Allocate(int32_t width, int32_t height, int32_t paddingPixels) {
+  const int32_t pitchPixels = width + paddingPixels;
+  storage.assign(static_cast<size_t>(pitchPixels) * static_cast<size_t>(height), 0xCDCDCDCDu);
+  bitmap = VFBitmap{};
+  bitmap.data = storage.data();
+  bitmap.depth = 32;
+  bitmap.w = width;
+  bitmap.h = height;
+  bitmap.pitch = static_cast<ptrdiff_t>(pitchPixels) * 4;
+  bitmap.modulo = static_cast<ptrdiff_t>(paddingPixels) * 4;
+  bitmap.size = bitmap.pitch * height;
+}
+
+uint32_t* HostBitmap::Row(int32_t top) {
+  const ptrdiff_t pitchPixels = bitmap.pitch / 4;
+  return bitmap.data + (bitmap.h - 1 - top) * pitchPixels;
+}
+
+FilterInstance::~FilterInstance() {
+  if (activation_.filter == nullptr) return;
+  if (started_ && activation_.filter->endProc != nullptr) {
+    activation_.filter->endProc(&activation_, services_);
+  }
+  if (activation_.filter->deinitProc != nullptr) {
+    activation_.filter->deinitProc(&activation_, services_);
+  }
+}
+
+bool FilterInstance::Create(FilterDefinition* filter, const FilterFunctions* services,
+                            std::string& error) {
+  if (filter->inst_data_size < 0 || filter->inst_data_size > kMaxInstanceBytes) {
+    error = "the filter asks for an instance block of " + std::to_string(filter->inst_data_size) +
+            " bytes";
+    return false;
+  }
+  services_ = services;
+  block_.assign(static_cast<size_t>(filter->inst_data_size), kFreshBlockByte);
+  activation_ = FilterActivation{};
+  activation_.filter = filter;
+  activation_.filter_data = block_.empty() ? nullptr : block_.data();
+  activation_.src = &source_.bitmap;
+  activation_.dst = &destination_.bitmap;
+  if (filter->initProc != nullptr) {
+    const int result = filter->initProc(&activation_, services_);
+    if (result != 0) {
+      error = "initProc failed (returned " + std::to_string(result) + ")";
+      activation_.filter = nullptr;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool FilterInstance::Call(const ScriptCall& call, std::string& error) {
+  const CScriptObject* const object = activation_.filter->script_obj;
+  if (object == nullptr || object->func_list == nullptr) {
+    error = "the filter has no script functions, so " + call.function + "(...) cannot run";
+    return false;
+  }
+  const ScriptFunctionDef* match = nullptr;
+  std::string offered;
+  std::string sameName;
+  for (int i = 0; i < kMaxScriptFunctions; ++i) {
+    const ScriptFunctionDef& entry = object->func_list[i];
+    if (entry.func_ptr == nullptr && entry.name == nullptr && entry.arg_list == nullptr) break;
+    if (entry.name == nullptr) continue;
+    const std::string described = entry.name + DescribeSignature(entry.arg_list);
+    offered += (offered.empty() ? "" : ", ") + described;
+    if (call.function != entry.name) continue;
+    sameName += (sameName.empty() ? "" : " or ") + DescribeSignature(entry.arg_list);
+    if (match == nullptr && entry.func_ptr != nullptr &&
+        SignatureMatches(entry.arg_list, call.arguments)) {
+      match = &entry;
+    }
+  }
+  if (sameName.empty()) {
+    error = "unknown script function " + call.function + "; the filter offers " +
+            (offered.empty() ? std::string("none") : offered);
+    return false;
+  }
+  if (match == nullptr) {
+    error = call.function + " takes " + sameName + " but was given " +
+            DescribeArguments(call.arguments);
+    return false;
+  }
+
+  const char* const types = match->arg_list + 1;
+  const size_t count = call.arguments.size();
+  std::vector<std::string> texts(count);
+  std::vector<char*> textPointers(count, nullptr);
+  std::vector<CScriptValue> argv(count);
+  for (size_t i = 0; i < count; ++i) {
+    const ScriptArgument& a = call.arguments[i];
+    CScriptValue& v = argv[i];
+    std::memset(&v, 0, sizeof v);
+    switch (types[i]) {
+      case 'i':
+        v.type = CScriptValue::T_INT;
+        v.u.i = static_cast<int>(a.integer);
+        break;
+      case 'l':
+        v.type = CScriptValue::T_LONG;
+        v.u.l = a.integer;
+        break;
+      case 'd':
+        v.type = CScriptValue::T_DOUBLE;
+        v.u.d = a.kind == ScriptArgument::Kind::kReal ? a.real : static_cast<double>(a.integer);
+        break;
+      default:  // 's'
+        texts[i] = a.text;
+        textPointers[i] = &texts[i][0];
+        v.type = CScriptValue::T_STR;
+        v.u.s = &textPointers[i];
+        break;
+    }
+  }
+  match->func_ptr(nullptr, &activation_, argv.empty() ? nullptr : argv.data(),
+                  static_cast<int>(count));
+  return true;
+}
+
+bool FilterInstance::RunScriptLine(const std::string& line, std::string& error) {
+  std::vector<ScriptCall> calls;
+  if (!ParseScriptLine(line, calls, error)) return false;
+  for (const ScriptCall& call : calls) {
+    if (!Call(call, error)) return false;
+  }
+  return true;
+}
+
+bool FilterInstance::Description(std::string& text, std::string& error) {
+  text.clear();
+  if (activation_.filter->stringProc == nullptr) return true;
+  char buffer[kDescriptionBufferLength];
+  std::memset(buffer, kUnwrittenByte, sizeof buffer);
+  buffer[0] = '\0';
+  activation_.filter->stringProc(&activation_, services_, buffer);
+  const void* const end = std::memchr(buffer, '\0', sizeof buffer);
+  if (end == nullptr) {
+    error = "stringProc wrote no terminated text within " +
+            std::to_string(kDescriptionBufferLength) + " bytes";
+    return false;
+  }
+  text = buffer;
+  return true;
+}
+
+bool FilterInstance::SavedScript(std::string& text, bool& saved, std::string& error) {
+  text.clear();
+  saved = false;
+  if (activation_.filter->fssProc == nullptr) return true;
+  std::vector<char> buffer(kScriptBufferLength, kUnwrittenByte);
+  if (!activation_.filter->fssProc(&activation_, services_, buffer.data(), kScriptBufferLength)) {
+    return true;
+  }
+  if (std::memchr(buffer.data(), '\0', buffer.size()) == nullptr) {
+    error = "fssProc wrote no terminated text within " + std::to_string(kScriptBufferLength) +
+            " bytes";
+    return false;
+  }
+  text = buffer.data();
+  saved = true;
+  return true;
+}
+
+bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
+  if (width <= 0 || height <= 0 || width > kMaxFrameSide || height > kMaxFrameSide) {
+    error = "frame size " + std::to_string(width) + "x" + std::to_string(height) +
+            " is outside 1..32768 on either side";
+    return false;
+  }
+  // Different row padding on each side, so a filter that mixes up the two modulos shows it.
+  source_.Allocate(width, height, 3);
+  destination_.Allocate(width, height, 5);
+  activation_.src = &source_.bitmap;
+  activation_.dst = &destination_.bitmap;
+
+  const int32_t flags = activation_.filter->paramProc != nullptr
+                            ? activation_.filter->paramProc(&activation_, services_)
+                            : 0;
+  const int32_t outWidth = destination_.bitmap.w;
+  const int32_t outHeight = destination_.bitmap.h;
+  if ((flags & 1) != 0) {
+    if (outWidth != width || outHeight != height) {
+      if (outWidth <= 0 || outHeight <= 0 || outWidth > kMaxFrameSide ||
+          outHeight > kMaxFrameSide) {
+        error = "paramProc asked for an output frame of " + std::to_string(outWidth) + "x" +
+                std::to_string(outHeight);
+        return false;
+      }
+      destination_.Allocate(outWidth, outHeight, 5);
+    }
+    output_ = &destination_;
+  } else {
+    // Without a separate destination the filter works on the source frame in place.
+    if (outWidth != width || outHeight != height) {
+      error = "paramProc changed the frame size but asked for no separate output buffer";
+      return false;
+    }
+    activation_.dst = &source_.bitmap;
+    output_ = &source_;
+  }
+
+  if (activation_.filter->startProc != nullptr) {
+    const int result = activation_.filter->startProc(&activation_, services_);
+    if (result != 0) {
+      error = "startProc failed (returned " + std::to_string(result) + ")";
+      return false;
+    }
+  }
+  started_ = true;
+  return true;
+}
+
+bool FilterInstance::Run(const uint32_t* pixels, std::vector<uint32_t>& result,
+                         std::string& error) {
+  const int32_t width = source_.bitmap.w;
+  const int32_t height = source_.bitmap.h;
+  for (int32_t y = 0; y < height; ++y) {
+    std::memcpy(source_.Row(y), pixels + static_cast<size_t>(y) * width,
+                static_cast<size_t>(width) * 4);
+  }
+  if (activation_.filter->runProc != nullptr) {
+    const int code = activation_.filter->runProc(&activation_, services_);
+    if (code != 0) {
+      error = "runProc failed (returned " + std::to_string(code) + ")";
+      return false;
+    }
+  }
+  const int32_t outWidth = output_->bitmap.w;
+  const int32_t outHeight = output_->bitmap.h;
+  result.resize(static_cast<size_t>(outWidth) * outHeight);
+  for (int32_t y = 0; y < outHeight; ++y) {
+    std::memcpy(result.data() + static_cast<size_t>(y) * outWidth, output_->Row(y),
+                static_cast<size_t>(outWidth) * 4);
+  }
+  return true;
+}
+
+bool FilterInstance::End(std::string& error) {
+  if (!started_) return true;
+  started_ = false;
+  if (activation_.filter->endProc != nullptr) {
+    const int result = activation_.filter->endProc(&activation_, services_);
+    if (result != 0) {
+      error = "endProc failed (returned " + std::to_string(result) + ")";
+      return false;
+    }
+  }
+  return true;
+}
