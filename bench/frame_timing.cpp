@@ -1,0 +1,160 @@
+// Frame mapping speed for the Windows builds, run under wine where no benchmark library is at
+// hand: the same figures as frame_map_bench, timed with the performance counter. Each variant is
+// run a number of times (12 by default, or the first argument), the variants in a different
+// shuffled order each round so that drifting machine load hits all of them alike; the summary
+// gives ratios of the median times:
+//   speed-up   = plain loop / fast path      (higher is better)
+//   vs memcpy  = fast path / memcpy          (lower is better; 1.0 is memory speed)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/frame_map.h"
+#include "engine/frame_map_paths.h"
+
+namespace {
+
+struct Size {
+  int32_t width, height;
+  const char* name;
+};
+constexpr Size kSizes[] = {{1920, 1080, "1920x1080"}, {3840, 2160, "3840x2160"}};
+
+struct Frames {
+  std::vector<uint32_t> src, dst;
+};
+
+CurveData Curve(ChannelMode mode) {
+  CurveData data;
+  InitCurveData(data);
+  for (int i = 0; i < kLutSize; ++i) data.lut[i] = (i * i) / 255;  // a darkening curve
+  data.mode = mode;
+  return data;
+}
+
+// One thing to time: a memcpy of the frame's bytes (mode < 0) or a mapping of the frame.
+struct Variant {
+  std::string name;
+  Frames* frames;
+  const Size* size;
+  int mode;
+  CurveData data;
+  bool fast;  // MapFrame itself, or `path` forced
+  FramePath path;
+  int callsPerRun;
+  std::vector<double> microseconds;  // per call, one entry per run
+};
+
+double Now() {
+  static LARGE_INTEGER frequency;
+  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+void* (*volatile gCopy)(void*, const void*, size_t) = std::memcpy;  // the runtime's own
+volatile int gSink;
+
+void CallOnce(const Variant& v) {
+  Frames& f = *v.frames;
+  if (v.mode < 0) {
+    gCopy(f.dst.data(), f.src.data(), f.src.size() * 4);
+    return;
+  }
+  const FrameSpan frame{f.src.data(), 0, f.dst.data(), 0, v.size->width, v.size->height};
+  gSink = v.fast ? MapFrame(v.data, frame) : MapFrameOn(v.path, v.data, frame);
+}
+
+double TimeRun(const Variant& v) {
+  const double start = Now();
+  for (int i = 0; i < v.callsPerRun; ++i) CallOnce(v);
+  return (Now() - start) / v.callsPerRun;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+const Variant* Find(const std::vector<Variant>& variants, const std::string& name) {
+  for (const Variant& v : variants)
+    if (v.name == name) return &v;
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
+
+  std::vector<Frames> frames(sizeof kSizes / sizeof kSizes[0]);
+  std::vector<Variant> variants;
+  std::mt19937 rng(5);
+  for (size_t s = 0; s < frames.size(); ++s) {
+    const Size& size = kSizes[s];
+    const size_t pixels = static_cast<size_t>(size.width) * size.height;
+    frames[s].src.resize(pixels);
+    frames[s].dst.resize(pixels);
+    for (uint32_t& p : frames[s].src) p = static_cast<uint32_t>(rng());
+
+    const std::string prefix = std::string(size.name) + "/";
+    variants.push_back({prefix + "-/memcpy", &frames[s], &size, -1, Curve(0), false,
+                        FramePath::kPlain, 1, {}});
+    for (int mode = 0; mode < kModeCount; ++mode) {
+      const std::string name = prefix + kModeNames[mode] + "/";
+      const CurveData data = Curve(static_cast<ChannelMode>(mode));
+      variants.push_back({name + "plain", &frames[s], &size, mode, data, false, FramePath::kPlain,
+                          1, {}});
+      variants.push_back({name + "fast", &frames[s], &size, mode, data, true, FramePath::kPlain, 1,
+                          {}});
+      if (mode <= 1)
+        for (FramePath path : {FramePath::kScalar, FramePath::kAvx2, FramePath::kAvx512})
+          if (FramePathRuns(path))
+            variants.push_back({name + kFramePathNames[int(path)], &frames[s], &size, mode, data,
+                                false, path, 1, {}});
+    }
+  }
+
+  // Enough calls per run to last about 20 ms, so that the counter's resolution and the odd
+  // interruption weigh little; the first call also brings the frames into memory.
+  for (Variant& v : variants) {
+    const double once = TimeRun(v);
+    v.callsPerRun = std::max(1, static_cast<int>(20000.0 / std::max(once, 1.0)));
+  }
+
+  std::vector<size_t> order(variants.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  for (int round = 0; round < rounds; ++round) {
+    std::shuffle(order.begin(), order.end(), rng);
+    for (size_t i : order) variants[i].microseconds.push_back(TimeRun(variants[i]));
+  }
+
+  std::printf("%d interleaved runs per variant; median time per call\n", rounds);
+  for (const Variant& v : variants)
+    std::printf("  %-26s %10.1f us\n", v.name.c_str(), Median(v.microseconds));
+
+  std::printf("\nfast path: %s (%d-bit build); ratios of median times\n",
+              kFramePathNames[int(FastestFramePath())], static_cast<int>(8 * sizeof(void*)));
+  std::printf("%-10s %-6s %12s %12s %12s %10s %10s\n", "frame", "mode", "plain us", "fast us",
+              "memcpy us", "speed-up", "vs memcpy");
+  for (const Size& size : kSizes)
+    for (int mode = 0; mode < kModeCount; ++mode) {
+      const std::string base = std::string(size.name) + "/";
+      const Variant* plain = Find(variants, base + kModeNames[mode] + "/plain");
+      const Variant* fast = Find(variants, base + kModeNames[mode] + "/fast");
+      const Variant* copy = Find(variants, base + "-/memcpy");
+      const double p = Median(plain->microseconds), f = Median(fast->microseconds),
+                   c = Median(copy->microseconds);
+      std::printf("%-10s %-6s %12.1f %12.1f %12.1f %9.2fx %9.2fx\n", size.name, kModeNames[mode],
+                  p, f, c, p / f, f / c);
+    }
+  return 0;
+}
