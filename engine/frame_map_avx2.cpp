@@ -11,28 +11,26 @@
 namespace {
 
 struct GatherTables {
-  int red[kLutSize];
-  int green[kLutSize];
-  int blue[kLutSize];
-  __m256i kept;  // bits that pass through unchanged
-  int shift;     // of the one mapped channel, when only one is
+  int placed[3][kLutSize];  // each level shifted into the blue, green and red byte
+  __m256i kept;             // bits that pass through unchanged
+  int shift;                // of the one mapped channel, when only one is
   bool allChannels;
 };
 
 __m256i MapEight(const GatherTables& t, __m256i pixels) {
   const __m256i byte = _mm256_set1_epi32(0xFF);
   if (t.allChannels) {
-    const __m256i b = _mm256_i32gather_epi32(t.blue, _mm256_and_si256(pixels, byte), 4);
-    const __m256i g =
-        _mm256_i32gather_epi32(t.green, _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byte), 4);
-    const __m256i r =
-        _mm256_i32gather_epi32(t.red, _mm256_and_si256(_mm256_srli_epi32(pixels, 16), byte), 4);
+    const __m256i b = _mm256_i32gather_epi32(t.placed[0], _mm256_and_si256(pixels, byte), 4);
+    const __m256i g = _mm256_i32gather_epi32(
+        t.placed[1], _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byte), 4);
+    const __m256i r = _mm256_i32gather_epi32(
+        t.placed[2], _mm256_and_si256(_mm256_srli_epi32(pixels, 16), byte), 4);
     return _mm256_or_si256(_mm256_or_si256(r, g), b);
   }
   const __m256i index =
       _mm256_and_si256(_mm256_srl_epi32(pixels, _mm_cvtsi32_si128(t.shift)), byte);
   return _mm256_or_si256(_mm256_and_si256(pixels, t.kept),
-                         _mm256_i32gather_epi32(t.red, index, 4));
+                         _mm256_i32gather_epi32(t.placed[t.shift / 8], index, 4));
 }
 
 void MapRow(const GatherTables& t, const unsigned char* src, unsigned char* dst, int32_t width) {
@@ -58,11 +56,8 @@ void MapFrameAvx2(const FramePlan& plan, const FrameSpan& frame) {
   t.allChannels = plan.mapped == 0x00FFFFFF;
   t.shift = (plan.mapped & 0xFF) != 0 ? 0 : (plan.mapped & 0xFF00) != 0 ? 8 : 16;
   t.kept = _mm256_set1_epi32(static_cast<int>(0x00FFFFFF & ~plan.mapped));
-  for (int i = 0; i < kLutSize; ++i) {
-    t.blue[i] = plan.level[i];
-    t.green[i] = plan.level[i] << 8;
-    t.red[i] = plan.level[i] << (t.allChannels ? 16 : t.shift);
-  }
+  for (int channel = 0; channel < 3; ++channel)
+    for (int i = 0; i < kLutSize; ++i) t.placed[channel][i] = plan.level[i] << 8 * channel;
 
   const unsigned char* src = static_cast<const unsigned char*>(frame.srcData);
   unsigned char* dst = static_cast<unsigned char*>(frame.dstData);
