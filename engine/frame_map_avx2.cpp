@@ -1,6 +1,7 @@
 // The AVX2 path: eight pixels at a time, each channel fetched with one gather from a table of
 // words that already hold the new level in that channel's place. Compiled with -mavx2 and run only
-// after FramePathRuns says so; everything here has internal linkage (see frame_map_paths.h).
+// after FramePathRuns says so; nothing but MapFrameAvx2 is visible outside this file
+// (see frame_map_paths.h).
 #include <immintrin.h>
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The AVX-512 path: sixteen pixels at a time, every byte looked up at once by two 128-entry byte
 // permutes (the table's lower and upper halves) and a choice on the index's top bit. Compiled
-// with -mavx512f -mavx512bw -mavx512vbmi and run only after FramePathRuns says so; everything here
-// has internal linkage (see frame_map_paths.h).
+// with -mavx512f -mavx512bw -mavx512vbmi and run only after FramePathRuns says so; nothing but
+// MapFrameAvx512 is visible outside this file (see frame_map_paths.h).
 #include <immintrin.h>
 
 #include <cstddef>
