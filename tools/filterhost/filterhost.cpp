@@ -205,19 +205,24 @@ class Progress {
     const ULONGLONG now = GetTickCount64();
     if (show_ && now - last_ >= 500) {
       last_ = now;
-      std::fprintf(stderr, "\rfilterhost: %lld frames, %.1f fps", frames_, Rate(now));
+      Print(now, "");
       std::fflush(stderr);
     }
   }
   void Finish() {
     if (!show_) return;
-    std::fprintf(stderr, "\rfilterhost: %lld frames, %.1f fps\n", frames_, Rate(GetTickCount64()));
+    Print(GetTickCount64(), "\n");
   }
 
  private:
-  double Rate(ULONGLONG now) const {
+  void Print(ULONGLONG now, const char* end) const {
     const double seconds = static_cast<double>(now - start_) / 1000.0;
-    return seconds > 0 ? static_cast<double>(frames_) / seconds : 0.0;
+    if (seconds > 0) {
+      std::fprintf(stderr, "\rfilterhost: %lld frames, %.1f fps%s", frames_,
+                   static_cast<double>(frames_) / seconds, end);
+    } else {
+      std::fprintf(stderr, "\rfilterhost: %lld frames%s", frames_, end);
+    }
   }
   bool show_;
   ULONGLONG start_;
