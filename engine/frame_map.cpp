@@ -73,37 +73,43 @@ void ForEachRow(const FrameSpan& frame, MapRow mapRow) {
   }
 }
 
-}  // namespace
-
-// Tables of 32-bit words with each level already in its channel's place, so that a pixel costs
-// its lookups and two ORs instead of masks, shifts and adds per channel.
-void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame) {
+// One channel at a fixed place: the compiler turns the shift into a plain byte extraction.
+template <int kShift>
+void MapOneChannel(const FramePlan& plan, const FrameSpan& frame) {
   const int32_t width = frame.width;
-  if (plan.mapped == kColourBits) {
-    uint32_t red[kLutSize], green[kLutSize], blue[kLutSize];
-    for (int i = 0; i < kLutSize; ++i) {
-      blue[i] = plan.level[i];
-      green[i] = static_cast<uint32_t>(plan.level[i]) << 8;
-      red[i] = static_cast<uint32_t>(plan.level[i]) << 16;
-    }
-    ForEachRow(frame, [&](const unsigned char* src, unsigned char* dst) {
-      for (int32_t col = 0; col < width; ++col) {
-        const uint32_t pixel = LoadPixel(src + 4 * col);
-        StorePixel(dst + 4 * col,
-                   red[(pixel >> 16) & 0xFF] | green[(pixel >> 8) & 0xFF] | blue[pixel & 0xFF]);
-      }
-    });
-    return;
-  }
-
-  const int shift = (plan.mapped & 0xFF) != 0 ? 0 : (plan.mapped & 0xFF00) != 0 ? 8 : 16;
-  const uint32_t kept = kColourBits & ~plan.mapped;
-  uint32_t channel[kLutSize];
-  for (int i = 0; i < kLutSize; ++i) channel[i] = static_cast<uint32_t>(plan.level[i]) << shift;
+  const uint32_t kept = kColourBits & ~(0xFFu << kShift);
+  uint32_t placed[kLutSize];
+  for (int i = 0; i < kLutSize; ++i) placed[i] = static_cast<uint32_t>(plan.level[i]) << kShift;
   ForEachRow(frame, [&](const unsigned char* src, unsigned char* dst) {
     for (int32_t col = 0; col < width; ++col) {
       const uint32_t pixel = LoadPixel(src + 4 * col);
-      StorePixel(dst + 4 * col, (pixel & kept) | channel[(pixel >> shift) & 0xFF]);
+      StorePixel(dst + 4 * col, (pixel & kept) | placed[(pixel >> kShift) & 0xFF]);
+    }
+  });
+}
+
+}  // namespace
+
+// Tables of 32-bit words with each level already in its channel's place, so that a pixel costs
+// its lookups and ORs instead of masks, shifts and adds per channel.
+void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame) {
+  switch (plan.mapped) {
+    case 0x000000FF: return MapOneChannel<0>(plan, frame);
+    case 0x0000FF00: return MapOneChannel<8>(plan, frame);
+    case 0x00FF0000: return MapOneChannel<16>(plan, frame);
+  }
+  const int32_t width = frame.width;
+  uint32_t red[kLutSize], green[kLutSize], blue[kLutSize];
+  for (int i = 0; i < kLutSize; ++i) {
+    blue[i] = plan.level[i];
+    green[i] = static_cast<uint32_t>(plan.level[i]) << 8;
+    red[i] = static_cast<uint32_t>(plan.level[i]) << 16;
+  }
+  ForEachRow(frame, [&](const unsigned char* src, unsigned char* dst) {
+    for (int32_t col = 0; col < width; ++col) {
+      const uint32_t pixel = LoadPixel(src + 4 * col);
+      StorePixel(dst + 4 * col,
+                 red[(pixel >> 16) & 0xFF] | green[(pixel >> 8) & 0xFF] | blue[pixel & 0xFF]);
     }
   });
 }
