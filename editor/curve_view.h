@@ -1,0 +1,37 @@
+// Drawing of the dialog's three pictures (the curve view, the output bar beside it and the input
+// bar below it) and the mapping of dialog mouse positions to curve units. Every operation reads
+// the control's client size afresh and draws straight onto the control; nothing is cached, so the
+// dialog calls these again whenever the controls may have been repainted.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "engine/curve_data.h"
+
+// Where the curve view's client area is taken to begin inside the dialog's client area, in pixels
+// on both axes. The mouse mapping relies on this constant, never on the view's actual position.
+constexpr int32_t kViewOffset = 12;
+
+// Clears the view to its background and draws the dotted quarter grid.
+void DrawGrid(HWND view);
+
+// The curve through lut as a connected one-pixel black polyline; does not clear the view.
+void DrawCurve(HWND view, const CurveData& data);
+
+// A 16-pixel plus sign around each valid point of slots 0..254.
+void DrawPointMarkers(HWND view, const CurveData& data);
+
+// Grid, lut rebuilt from the points, curve, markers, then the host preview asked to render again
+// (skipped when the dialog has no preview interface).
+void RefreshEditor(HWND view, CurveData& data);
+
+// The grey ramp of the output bar, then the input bar: the mapped colour of each input level
+// above the grey of the input level itself.
+void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data);
+
+// Turns a mouse message's position word (dialog client coordinates, x in the low 16 bits, y in
+// the high 16 bits, both unsigned) into curve units 0..255, or (-1, -1) when the position is not
+// strictly inside the view.
+void MapMouseToCurve(HWND view, LPARAM position, int32_t& x, int32_t& y);

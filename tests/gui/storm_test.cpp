@@ -1,0 +1,110 @@
+// Thousands of seeded random mouse and command events against the open dialog: whatever the
+// order, the record stays well formed.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/gui/dialog_harness.h"
+
+namespace {
+
+// A position word: mostly over the view, sometimes on its edges, off it or far outside.
+LPARAM RandomPosition(std::mt19937& rng) {
+  std::uniform_int_distribution<int> kind(0, 9), inView(0, 280), any(0, 0xFFFF);
+  switch (kind(rng)) {
+    case 0: return MAKELPARAM(any(rng), any(rng));
+    case 1: return MAKELPARAM(12, inView(rng));
+    case 2: return MAKELPARAM(inView(rng), 267);
+    default: return MAKELPARAM(inView(rng), inView(rng));
+  }
+}
+
+struct StormResult {
+  int presses = 0;
+  int refreshes = 0;
+};
+
+void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, StormResult& out) {
+  const ChannelMode openingMode = data.mode;
+  gui::OpenDialog dlg(data);
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> what(0, 99), item(-1, 3);
+  bool picked = false;
+  for (int e = 0; e < events; ++e) {
+    const int w = what(rng);
+    if (w < 35) {
+      dlg.Move(RandomPosition(rng), what(rng) < 50 ? MK_LBUTTON : 0);
+    } else if (w < 55) {
+      dlg.LeftPress(RandomPosition(rng));
+      ++out.presses;
+    } else if (w < 70) {
+      dlg.LeftRelease(RandomPosition(rng));
+    } else if (w < 82) {
+      dlg.RightPress(RandomPosition(rng));
+    } else if (w < 85) {
+      dlg.Command(IDC_RESET);
+      picked = true;  // Reset picks RGB
+    } else if (w < 88) {
+      dlg.Command(IDC_PREVIEW);
+    } else if (w < 93) {
+      if (pickModes) {
+        const int i = item(rng);
+        SendMessageA(dlg.Item(IDC_MODE), CB_SETCURSEL, i, 0);
+        picked = picked || i >= 0;
+      } else {
+        gui::TypeIntoSelector(dlg.Item(IDC_MODE), "x");
+      }
+      dlg.Command(IDC_MODE, what(rng) < 50 ? CBN_SELCHANGE : CBN_KILLFOCUS);
+    } else if (w < 96) {
+      dlg.Paint();
+    } else if (w < 98) {
+      ReleaseCapture();
+    } else {
+      dlg.Send(WM_LBUTTONDBLCLK, MK_LBUTTON, RandomPosition(rng));
+    }
+
+    ASSERT_TRUE(gui::SlotsWellFormed(data)) << "after event " << e;
+    ASSERT_GE(data.selected, -1);
+    ASSERT_LE(data.selected, 254);
+    if (picked || openingMode <= kModeBlue) {
+      ASSERT_LE(data.mode, kModeBlue) << "after event " << e;
+    } else {
+      ASSERT_EQ(data.mode, openingMode) << "after event " << e;
+    }
+    for (int i = 0; i < kLutSize; i += 17) ASSERT_TRUE(data.lut[i] >= 0 && data.lut[i] <= 255);
+  }
+  out.refreshes = dlg.preview.Count("RedoFrame");
+  // Every full redraw asked for the three refresh calls in order.
+  EXPECT_EQ(dlg.preview.Count("UndoSystem"), out.refreshes);
+  EXPECT_EQ(dlg.preview.Count("RedoSystem"), out.refreshes);
+}
+
+TEST(Storm, RandomEventsKeepEverySlotWellFormed) {
+  CurveData data = gui::FreshCurve();
+  StormResult result;
+  RunStorm(data, 20240601u, 3000, /*pickModes=*/true, result);
+  EXPECT_GT(result.presses, 400);
+  EXPECT_GT(result.refreshes, 500);
+  int points = 0;
+  for (const ControlPoint& p : data.points) points += IsValidPoint(p);
+  std::printf("storm: %d presses, %d full redraws, %d points left\n", result.presses,
+              result.refreshes, points);
+}
+
+TEST(Storm, ModeFromAScriptSurvivesWhenNothingIsPicked) {
+  CurveData data = gui::FreshCurve();
+  data.mode = 200;
+  StormResult result;
+  RunStorm(data, 7u, 600, /*pickModes=*/false, result);
+}
+
+TEST(Storm, ModeFromAScriptGivesWayToAPick) {
+  CurveData data = gui::FreshCurve();
+  data.mode = 9;
+  StormResult result;
+  RunStorm(data, 99u, 600, /*pickModes=*/true, result);
+}
+
+}  // namespace
