@@ -3,6 +3,7 @@
 // to the code that owns it.
 #include <cstring>
 
+#include "editor/config_dialog.h"
 #include "engine/curve_data.h"
 #include "engine/frame_map.h"
 #include "host/config_script.h"
@@ -98,7 +99,7 @@ FilterDefinition filterDefinition = {
     nullptr,                    // deinitProc: CurveData owns nothing
     RunProc,                    // runProc
     ParamProc,                  // paramProc
-    nullptr,                    // configProc
+    ConfigProc,                 // configProc
     StringProc,                 // stringProc
     StartProc,                  // startProc
     EndProc,                    // endProc

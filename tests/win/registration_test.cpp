@@ -117,7 +117,7 @@ TEST_F(ModuleEntries, DefinitionEntries) {
   EXPECT_EQ(d.deinitProc, nullptr);
   EXPECT_NE(d.runProc, nullptr);
   EXPECT_NE(d.paramProc, nullptr);
-  EXPECT_EQ(d.configProc, nullptr);  // the configuration dialog is not wired in yet
+  EXPECT_NE(d.configProc, nullptr);
   EXPECT_NE(d.stringProc, nullptr);
   EXPECT_NE(d.startProc, nullptr);
   EXPECT_NE(d.endProc, nullptr);
