@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/filterhost/configure.h"
 #include "tools/filterhost/module_host.h"
 #include "tools/filterhost/picture_io.h"
 
@@ -33,6 +34,9 @@ constexpr char kUsage[] =
     "  -j, --jobs FILE         run each line of FILE as its own job on a new instance (after\n"
     "                          the lines of --script and --script-file)\n"
     "      --filter NAME       use this filter when the module registers several\n"
+    "      --configure         open the filter's configuration dialog after the script lines,\n"
+    "                          with a preview of the picture (--in, or the sample picture);\n"
+    "                          the lines printed after it show the settings it was left with\n"
     "\n"
     "pictures:\n"
     "  -i, --in PICTURE        filter a PNG or BMP picture\n"
@@ -59,6 +63,7 @@ struct Options {
   std::string out;
   std::string saveInput;
   bool raw = false;
+  bool configure = false;
   int32_t rawWidth = 0;
   int32_t rawHeight = 0;
 };
@@ -167,6 +172,8 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
       if (!value(options.filterName)) return usage(arg + " needs a filter name");
     } else if (arg == "-i" || arg == "--in") {
       if (!value(options.in)) return usage(arg + " needs a picture");
+    } else if (arg == "--configure") {
+      options.configure = true;
     } else if (arg == "--sample") {
       options.sample = true;
     } else if (arg == "-o" || arg == "--out") {
@@ -194,6 +201,9 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
   if (!picture && !options.out.empty()) return usage("--out needs --in or --sample");
   if (!options.saveInput.empty() && !picture) return usage("--save-input needs a picture");
   if (options.raw && !options.jobsFile.empty()) return usage("raw frames take a single job");
+  if (options.configure && (options.raw || !options.jobsFile.empty())) {
+    return usage("--configure takes a single job on a picture");
+  }
   return true;
 }
 
@@ -374,6 +384,11 @@ int Run(int argc, char** argv) {
       if (!instance.RunScriptLine(job.lines[k], error)) {
         return fail({kExitFailure, prefix + job.origins[k] + ": " + error});
       }
+    }
+    if (options.configure &&
+        !ConfigureInstance(instance, host.services(),
+                           input.pixels.empty() ? SamplePicture() : input, error)) {
+      return fail({kExitFailure, error});
     }
     std::string description, script;
     bool saved = false;

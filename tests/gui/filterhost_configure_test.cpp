@@ -1,0 +1,150 @@
+// filterhost --configure end to end: the real module's dialog opened by filterhost in a process of
+// its own, on this program's desktop, driven from here through its windows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "editor/resource.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A window of the child that shows up within a few seconds, or null (also when the child ends
+// first).
+HWND WaitForWindow(HANDLE child, const char* cls, const char* title) {
+  for (int i = 0; i < 400; ++i) {
+    HWND found = FindWindowA(cls, title);
+    if (found != nullptr && IsWindowVisible(found)) return found;
+    if (WaitForSingleObject(child, 25) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+// One argument as the child's C runtime splits it back out (no backslashes in ours).
+std::string Quoted(const std::string& argument) {
+  std::string quoted = "\"";
+  for (const char c : argument) quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+// A message handled by the child before this returns (or after five seconds of waiting).
+void SendToChild(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR unused;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_BLOCK, 5000, &unused);
+}
+
+struct HostRun {
+  DWORD status = 1;
+  std::string out;
+};
+
+// Starts filterhost with --configure on the sample picture, lets `drive` work the dialog (given
+// the child process too), and waits for the program to end.
+HostRun ConfigureWithFilterhost(const std::string& script, const std::string& png,
+                                const std::function<void(HWND, HANDLE)>& drive) {
+  HostRun run;
+  const std::string outPath = "configure_stdout.tmp";
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                           CREATE_ALWAYS, 0, nullptr);
+  // The child must open its windows on this program's own desktop.
+  char desktop[128] = {};
+  GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, desktop,
+                            sizeof desktop, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.lpDesktop = desktop;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  std::string line = std::string("\"") + TONARC_FILTERHOST_PATH + "\" \"" + TONARC_MODULE_PATH +
+                     "\" --configure --sample -o " + png + " -s " + Quoted(script);
+  std::vector<char> mutableLine(line.begin(), line.end());
+  mutableLine.push_back('\0');
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    ADD_FAILURE() << "cannot start " << line;
+    CloseHandle(out);
+    return run;
+  }
+  HWND dialog = WaitForWindow(process.hProcess, "#32770", "Filter: Tonarc");
+  if (dialog == nullptr) {
+    ADD_FAILURE() << "filterhost opened no dialog";
+  } else {
+    drive(dialog, process.hProcess);
+  }
+  if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "filterhost did not end";
+    TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  GetExitCodeProcess(process.hProcess, &run.status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  CloseHandle(out);
+  run.out = ReadFile(outPath);
+  return run;
+}
+
+TEST(FilterhostConfigure, PreviewDragAndApply) {
+  bool previewShown = false, previewHidden = false;
+  RECT previewClient = {};
+  int32_t expectX = -1, expectY = -1;
+  const HostRun run = ConfigureWithFilterhost("Config(2,\"\")", "configured.png",
+                                              [&](HWND dialog, HANDLE child) {
+    HWND button = GetDlgItem(dialog, IDC_PREVIEW);
+    EXPECT_TRUE(IsWindowEnabled(button)) << "filterhost offers a preview";
+    SendToChild(button, BM_CLICK, 0, 0);
+    HWND preview = WaitForWindow(child, "filterhost preview", nullptr);
+    previewShown = preview != nullptr;
+    if (preview != nullptr) GetClientRect(preview, &previewClient);
+
+    // A press a quarter into the view from its top-left corner, then the release.
+    RECT view;
+    GetClientRect(GetDlgItem(dialog, IDC_CURVE_VIEW), &view);
+    const int mx = 12 + view.right / 4, my = 12 + view.bottom / 4;
+    expectX = 256 * (mx - 12) / view.right;
+    expectY = 256 * (view.bottom + 12 - my) / view.bottom;
+    SendToChild(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(mx, my));
+    SendToChild(dialog, WM_LBUTTONUP, 0, MAKELPARAM(mx, my));
+
+    SendToChild(button, BM_CLICK, 0, 0);
+    previewHidden = preview != nullptr && !IsWindowVisible(preview);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
+  EXPECT_EQ(run.status, 0u) << run.out;
+  EXPECT_TRUE(previewShown);
+  EXPECT_TRUE(previewHidden);
+  EXPECT_EQ(previewClient.right, 512) << "the sample picture, unscaled";
+  EXPECT_EQ(previewClient.bottom, 256);
+  char saved[64];
+  std::snprintf(saved, sizeof saved, "script: Config(2,\"%02x%02x\")", expectX, expectY);
+  EXPECT_NE(run.out.find(saved), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("description: (MODE = Green)"), std::string::npos) << run.out;
+  EXPECT_GT(ReadFile("configured.png").size(), 100u);
+}
+
+TEST(FilterhostConfigure, CancelKeepsTheScriptSettings) {
+  const HostRun run = ConfigureWithFilterhost("Config(1,\"8040\")", "cancelled.png",
+                                              [](HWND dialog, HANDLE) {
+    PostMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
+    PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  });
+  EXPECT_EQ(run.status, 0u) << run.out;
+  EXPECT_NE(run.out.find("script: Config(1,\"8040\")"), std::string::npos) << run.out;
+}
+
+}  // namespace
