@@ -24,9 +24,11 @@ LPARAM RandomPosition(std::mt19937& rng) {
 struct StormResult {
   int presses = 0;
   int refreshes = 0;
+  int mostPoints = 0;
 };
 
-void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, StormResult& out) {
+void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, bool resets,
+              StormResult& out) {
   const ChannelMode openingMode = data.mode;
   gui::OpenDialog dlg(data);
   std::mt19937 rng(seed);
@@ -44,6 +46,7 @@ void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, StormR
     } else if (w < 82) {
       dlg.RightPress(RandomPosition(rng));
     } else if (w < 85) {
+      if (!resets) continue;
       dlg.Command(IDC_RESET);
       picked = true;  // Reset picks RGB
     } else if (w < 88) {
@@ -74,6 +77,9 @@ void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, StormR
       ASSERT_EQ(data.mode, openingMode) << "after event " << e;
     }
     for (int i = 0; i < kLutSize; i += 17) ASSERT_TRUE(data.lut[i] >= 0 && data.lut[i] <= 255);
+    int points = 0;
+    for (const ControlPoint& p : data.points) points += IsValidPoint(p);
+    if (points > out.mostPoints) out.mostPoints = points;
   }
   out.refreshes = dlg.preview.Count("RedoFrame");
   // Every full redraw asked for the three refresh calls in order.
@@ -84,27 +90,39 @@ void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, StormR
 TEST(Storm, RandomEventsKeepEverySlotWellFormed) {
   CurveData data = gui::FreshCurve();
   StormResult result;
-  RunStorm(data, 20240601u, 3000, /*pickModes=*/true, result);
+  RunStorm(data, 20240601u, 3000, /*pickModes=*/true, /*resets=*/true, result);
   EXPECT_GT(result.presses, 400);
   EXPECT_GT(result.refreshes, 500);
-  int points = 0;
-  for (const ControlPoint& p : data.points) points += IsValidPoint(p);
-  std::printf("storm: %d presses, %d full redraws, %d points left\n", result.presses,
-              result.refreshes, points);
+  EXPECT_GT(result.mostPoints, 10) << "the storm should build real curves";
+  std::printf("storm: %d presses, %d full redraws, at most %d points at once\n", result.presses,
+              result.refreshes, result.mostPoints);
+}
+
+// Slots 0..254 nearly all taken, some of them out of x order and slot 255 holding a point: presses
+// that find no free slot, shifts into the last slot, deletions that open holes.
+TEST(Storm, NearlyFullRecord) {
+  CurveData data = gui::FreshCurve();
+  std::mt19937 rng(5);
+  for (int i = 0; i < 256; ++i) data.points[i] = ControlPoint{i, static_cast<int32_t>(rng() % 256)};
+  data.points[40] = ControlPoint{200, 10};
+  data.points[100] = ControlPoint{-1, -1};
+  StormResult result;
+  RunStorm(data, 11u, 1500, /*pickModes=*/true, /*resets=*/false, result);
+  EXPECT_GT(result.mostPoints, 250);
 }
 
 TEST(Storm, ModeFromAScriptSurvivesWhenNothingIsPicked) {
   CurveData data = gui::FreshCurve();
   data.mode = 200;
   StormResult result;
-  RunStorm(data, 7u, 600, /*pickModes=*/false, result);
+  RunStorm(data, 7u, 600, /*pickModes=*/false, /*resets=*/false, result);
 }
 
 TEST(Storm, ModeFromAScriptGivesWayToAPick) {
   CurveData data = gui::FreshCurve();
   data.mode = 9;
   StormResult result;
-  RunStorm(data, 99u, 600, /*pickModes=*/true, result);
+  RunStorm(data, 99u, 600, /*pickModes=*/true, /*resets=*/true, result);
 }
 
 }  // namespace
