@@ -58,7 +58,9 @@ void FilterError(const char* format, ...) {
 }
 int32_t NoCpuFlags() { return 0; }
 int32_t HostVersionInfo(char* buffer, int length) {
-  if (buffer != nullptr && length > 0) std::snprintf(buffer, static_cast<size_t>(length), "filterhost");
+  if (buffer != nullptr && length > 0) {
+    std::snprintf(buffer, static_cast<size_t>(length), "filterhost");
+  }
   return 0;
 }
 
