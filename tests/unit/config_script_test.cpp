@@ -9,16 +9,10 @@
 #include <vector>
 
 #include "engine/spline.h"
+#include "tests/support/fresh_curve.h"
 #include "tests/support/guarded_buffer.h"
 
 namespace {
-
-CurveData Fresh() {
-  CurveData data;
-  std::memset(&data, 0x5A, sizeof data);
-  InitCurveData(data);
-  return data;
-}
 
 std::string Written(const CurveData& data) {
   char text[kMaxConfigScriptLength + 1];

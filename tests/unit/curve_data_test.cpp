@@ -5,14 +5,9 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+#include "tests/support/fresh_curve.h"
 
-CurveData Fresh() {
-  CurveData data;
-  std::memset(&data, 0x5A, sizeof data);
-  InitCurveData(data);
-  return data;
-}
+namespace {
 
 // The x coordinates of slots 0..count-1, -1 for empty slots.
 std::vector<int32_t> SlotXs(const CurveData& data, int count) {

@@ -11,14 +11,9 @@
 #include <random>
 #include <vector>
 
-namespace {
+#include "tests/support/fresh_curve.h"
 
-CurveData Fresh() {
-  CurveData data;
-  std::memset(&data, 0x5A, sizeof data);
-  InitCurveData(data);
-  return data;
-}
+namespace {
 
 CurveData WithPoints(std::initializer_list<ControlPoint> points) {
   CurveData data = Fresh();
