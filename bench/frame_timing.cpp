@@ -2,9 +2,7 @@
 // hand: the same figures as frame_map_bench, timed with the performance counter. Each variant is
 // run a number of times (12 by default, or the first argument), the variants in a different
 // shuffled order each round so that drifting machine load hits all of them alike; the summary
-// gives ratios of the median times:
-//   speed-up   = plain loop / fast path      (higher is better)
-//   vs memcpy  = fast path / memcpy          (lower is better; 1.0 is memory speed)
+// gives ratios of the median times (see frame_bench_cases.h).
 #include <windows.h>
 
 #include <algorithm>
@@ -15,34 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/frame_bench_cases.h"
 #include "engine/frame_map.h"
 #include "engine/frame_map_paths.h"
 
 namespace {
 
-struct Size {
-  int32_t width, height;
-  const char* name;
-};
-constexpr Size kSizes[] = {{1920, 1080, "1920x1080"}, {3840, 2160, "3840x2160"}};
-
-struct Frames {
-  std::vector<uint32_t> src, dst;
-};
-
-CurveData Curve(ChannelMode mode) {
-  CurveData data;
-  InitCurveData(data);
-  for (int i = 0; i < kLutSize; ++i) data.lut[i] = (i * i) / 255;  // a darkening curve
-  data.mode = mode;
-  return data;
-}
-
 // One thing to time: a memcpy of the frame's bytes (mode < 0) or a mapping of the frame.
 struct Variant {
   std::string name;
   Frames* frames;
-  const Size* size;
+  const FrameSize* size;
   int mode;
   CurveData data;
   bool fast;  // MapFrame itself, or `path` forced
@@ -95,22 +76,20 @@ const Variant* Find(const std::vector<Variant>& variants, const std::string& nam
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
 
-  std::vector<Frames> frames(sizeof kSizes / sizeof kSizes[0]);
+  constexpr size_t kSizeCount = sizeof kFrameSizes / sizeof kFrameSizes[0];
+  std::vector<Frames> frames(kSizeCount);
   std::vector<Variant> variants;
   std::mt19937 rng(5);
-  for (size_t s = 0; s < frames.size(); ++s) {
-    const Size& size = kSizes[s];
-    const size_t pixels = static_cast<size_t>(size.width) * size.height;
-    frames[s].src.resize(pixels);
-    frames[s].dst.resize(pixels);
-    for (uint32_t& p : frames[s].src) p = static_cast<uint32_t>(rng());
+  for (size_t s = 0; s < kSizeCount; ++s) {
+    const FrameSize& size = kFrameSizes[s];
+    FillFrames(frames[s], size);
 
     const std::string prefix = std::string(size.name) + "/";
-    variants.push_back({prefix + "-/memcpy", &frames[s], &size, -1, Curve(0), false,
+    variants.push_back({prefix + "-/memcpy", &frames[s], &size, -1, BenchCurve(0), false,
                         FramePath::kPlain, 1, {}});
     for (int mode = 0; mode < kModeCount; ++mode) {
       const std::string name = prefix + kModeNames[mode] + "/";
-      const CurveData data = Curve(static_cast<ChannelMode>(mode));
+      const CurveData data = BenchCurve(static_cast<ChannelMode>(mode));
       variants.push_back({name + "plain", &frames[s], &size, mode, data, false, FramePath::kPlain,
                           1, {}});
       variants.push_back({name + "fast", &frames[s], &size, mode, data, true, FramePath::kPlain, 1,
@@ -141,20 +120,9 @@ int main(int argc, char** argv) {
   for (const Variant& v : variants)
     std::printf("  %-26s %10.1f us\n", v.name.c_str(), Median(v.microseconds));
 
-  std::printf("\nfast path: %s (%d-bit build); ratios of median times\n",
-              kFramePathNames[int(FastestFramePath())], static_cast<int>(8 * sizeof(void*)));
-  std::printf("%-10s %-6s %12s %12s %12s %10s %10s\n", "frame", "mode", "plain us", "fast us",
-              "memcpy us", "speed-up", "vs memcpy");
-  for (const Size& size : kSizes)
-    for (int mode = 0; mode < kModeCount; ++mode) {
-      const std::string base = std::string(size.name) + "/";
-      const Variant* plain = Find(variants, base + kModeNames[mode] + "/plain");
-      const Variant* fast = Find(variants, base + kModeNames[mode] + "/fast");
-      const Variant* copy = Find(variants, base + "-/memcpy");
-      const double p = Median(plain->microseconds), f = Median(fast->microseconds),
-                   c = Median(copy->microseconds);
-      std::printf("%-10s %-6s %12.1f %12.1f %12.1f %9.2fx %9.2fx\n", size.name, kModeNames[mode],
-                  p, f, c, p / f, f / c);
-    }
+  PrintRatioTable([&](const std::string& name) {
+    const Variant* v = Find(variants, name);
+    return v == nullptr ? 0.0 : Median(v->microseconds);
+  });
   return 0;
 }
