@@ -25,30 +25,59 @@ int32_t Trunc(double v) {
   return static_cast<int32_t>(v);
 }
 
-void Line(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  MoveToEx(dc, x0, y0, nullptr);
-  LineTo(dc, x1, y1);
-}
-
 // Shows only the control's background again, at once.
 void Clear(HWND control) {
   InvalidateRect(control, nullptr, TRUE);
   UpdateWindow(control);
 }
 
-// Puts a new one-pixel pen on the surface and deletes the one it replaces, unless that is the
-// surface's own pen (`original`). A pen that cannot be had leaves the previous one in place.
-void SwitchPen(HDC dc, HGDIOBJ original, int style, COLORREF colour) {
-  HPEN pen = CreatePen(style, 1, colour);
-  if (pen == nullptr) return;
-  HGDIOBJ previous = SelectObject(dc, pen);
-  if (previous != nullptr && previous != original) DeleteObject(previous);
-}
+// A control's drawing surface for one operation: its client size read at the start, its device
+// context in the default state (solid black one-pixel pen), and the pens put on it, all released
+// when the operation ends. A surface or pen that cannot be had leaves the picture incomplete.
+class Surface {
+ public:
+  explicit Surface(HWND control)
+      : control_(control),
+        size_(ReadClientSize(control)),
+        dc_(GetDC(control)),
+        original_(dc_ != nullptr ? GetCurrentObject(dc_, OBJ_PEN) : nullptr) {}
+  ~Surface() {
+    if (dc_ == nullptr) return;
+    UsePen(original_);
+    ReleaseDC(control_, dc_);
+  }
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
 
-void RestorePen(HDC dc, HGDIOBJ original) {
-  HGDIOBJ previous = SelectObject(dc, original);
-  if (previous != nullptr && previous != original) DeleteObject(previous);
-}
+  bool ok() const { return dc_ != nullptr; }
+  int32_t w() const { return size_.w; }
+  int32_t h() const { return size_.h; }
+
+  // Puts a new one-pixel pen on the surface and deletes the one it replaces.
+  void Pen(int style, COLORREF colour) {
+    HPEN pen = CreatePen(style, 1, colour);
+    if (pen != nullptr) UsePen(pen);
+  }
+  // From P towards Q, Q itself left out.
+  void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    MoveToEx(dc_, x0, y0, nullptr);
+    ::LineTo(dc_, x1, y1);
+  }
+  void MoveTo(int32_t x, int32_t y) { MoveToEx(dc_, x, y, nullptr); }
+  void LineTo(int32_t x, int32_t y) { ::LineTo(dc_, x, y); }
+
+ private:
+  // The surface's own pen is never deleted; every pen of ours is, once replaced.
+  void UsePen(HGDIOBJ pen) {
+    HGDIOBJ previous = SelectObject(dc_, pen);
+    if (previous != nullptr && previous != original_) DeleteObject(previous);
+  }
+
+  HWND control_;
+  ClientSize size_;
+  HDC dc_;
+  HGDIOBJ original_;
+};
 
 COLORREF MappedColour(ChannelMode mode, int32_t lutEntry) {
   const BYTE v = static_cast<BYTE>(lutEntry & 0xFF);
@@ -63,103 +92,89 @@ COLORREF MappedColour(ChannelMode mode, int32_t lutEntry) {
 
 void DrawOutputBar(HWND bar) {
   Clear(bar);
-  const ClientSize size = ReadClientSize(bar);
-  const double sy = size.h / 255.0;
-  HDC dc = GetDC(bar);
-  if (dc == nullptr) return;
-  const HGDIOBJ original = GetCurrentObject(dc, OBJ_PEN);
+  Surface surface(bar);
+  if (!surface.ok()) return;
+  const double sy = surface.h() / 255.0;
   // Anchored at row 255, not at the bar's height: grey 0 sits on row 255 whatever the size.
   for (int32_t i = 0; i < 255; ++i) {
-    SwitchPen(dc, original, PS_SOLID, RGB(i, i, i));
+    surface.Pen(PS_SOLID, RGB(i, i, i));
     const int32_t y = Trunc(255 - i * sy);
-    Line(dc, 0, y, size.w, y);
+    surface.Line(0, y, surface.w(), y);
   }
-  RestorePen(dc, original);
-  ReleaseDC(bar, dc);
 }
 
 void DrawInputBar(HWND bar, const CurveData& data) {
   Clear(bar);
-  const ClientSize size = ReadClientSize(bar);
-  const double sx = size.w / 255.0;
-  HDC dc = GetDC(bar);
-  if (dc == nullptr) return;
-  const HGDIOBJ original = GetCurrentObject(dc, OBJ_PEN);
+  Surface surface(bar);
+  if (!surface.ok()) return;
+  const double sx = surface.w() / 255.0;
+  const int32_t h = surface.h();
   for (int32_t i = 0; i < 255; ++i) {
     const int32_t x = Trunc(i * sx);
-    SwitchPen(dc, original, PS_SOLID, MappedColour(data.mode, data.lut[i]));
-    Line(dc, x, 0, x, size.h);
-    SwitchPen(dc, original, PS_SOLID, RGB(i, i, i));
-    Line(dc, x, size.h, x, size.h / 2);
+    surface.Pen(PS_SOLID, MappedColour(data.mode, data.lut[i]));
+    surface.Line(x, 0, x, h);
+    surface.Pen(PS_SOLID, RGB(i, i, i));
+    surface.Line(x, h, x, h / 2);
   }
-  RestorePen(dc, original);
-  ReleaseDC(bar, dc);
 }
 
 }  // namespace
 
 void DrawGrid(HWND view) {
   Clear(view);
-  const ClientSize size = ReadClientSize(view);
-  const double sx = size.w / 4.0;
-  const double sy = size.h / 4.0;
-  HDC dc = GetDC(view);
-  if (dc == nullptr) return;
-  const HGDIOBJ original = GetCurrentObject(dc, OBJ_PEN);
+  Surface surface(view);
+  if (!surface.ok()) return;
+  const int32_t w = surface.w(), h = surface.h();
+  const double sx = w / 4.0;
+  const double sy = h / 4.0;
   // Verticals first: where the lines cross, the horizontal line's dot or gap shows.
-  SwitchPen(dc, original, PS_DOT, RGB(0, 0, 0));
+  surface.Pen(PS_DOT, RGB(0, 0, 0));
   for (int32_t i = 1; i <= 3; ++i) {
     const int32_t x = Trunc(i * sx);
-    Line(dc, x, 0, x, size.h - 1);
+    surface.Line(x, 0, x, h - 1);
   }
-  SwitchPen(dc, original, PS_DOT, RGB(0, 0, 0));
+  surface.Pen(PS_DOT, RGB(0, 0, 0));
   for (int32_t i = 1; i <= 3; ++i) {
-    const int32_t y = size.h - Trunc(i * sy) - 1;
-    Line(dc, 0, y, size.w, y);
+    const int32_t y = h - Trunc(i * sy) - 1;
+    surface.Line(0, y, w, y);
   }
-  RestorePen(dc, original);
-  ReleaseDC(view, dc);
 }
 
 void DrawCurve(HWND view, const CurveData& data) {
-  const ClientSize size = ReadClientSize(view);
-  const double sx = size.w / 256.0;
-  const double sy = size.h / 256.0;
-  HDC dc = GetDC(view);
-  if (dc == nullptr) return;
-  const HGDIOBJ original = GetCurrentObject(dc, OBJ_PEN);
-  SwitchPen(dc, original, PS_SOLID, RGB(0, 0, 0));
+  Surface surface(view);
+  if (!surface.ok()) return;
+  const int32_t h = surface.h();
+  const double sx = surface.w() / 256.0;
+  const double sy = h / 256.0;
+  surface.Pen(PS_SOLID, RGB(0, 0, 0));
   // Vertex i is (trunc(i * sx), H - trunc(lut[i] * sy + 1)): output level 0 on the last row.
-  MoveToEx(dc, 0, size.h - Trunc(data.lut[0] * sy + 1), nullptr);
+  surface.MoveTo(0, h - Trunc(data.lut[0] * sy + 1));
   for (int32_t i = 0; i < kLutSize; ++i) {
-    LineTo(dc, Trunc(i * sx), size.h - Trunc(data.lut[i] * sy + 1));
+    surface.LineTo(Trunc(i * sx), h - Trunc(data.lut[i] * sy + 1));
   }
   // One row below the last vertex: the line paints exactly that vertex, which the line into it
   // left out.
-  LineTo(dc, Trunc(sx * 255), size.h - Trunc(data.lut[255] * sy));
-  RestorePen(dc, original);
-  ReleaseDC(view, dc);
+  surface.LineTo(Trunc(sx * 255), h - Trunc(data.lut[255] * sy));
 }
 
 void DrawPointMarkers(HWND view, const CurveData& data) {
-  const ClientSize size = ReadClientSize(view);
-  const double sx = size.w / 256.0;
-  const double sy = size.h / 256.0;
-  HDC dc = GetDC(view);
-  if (dc == nullptr) return;
   // The surface's default pen: solid black, one pixel.
+  Surface surface(view);
+  if (!surface.ok()) return;
+  const int32_t h = surface.h();
+  const double sx = surface.w() / 256.0;
+  const double sy = h / 256.0;
   for (int32_t i = 0; i < kEditableSlots; ++i) {
     const ControlPoint& p = data.points[i];
     if (!IsValidPoint(p)) continue;
     // No "- 1" on the row, unlike the curve: the marker agrees with the mouse mapping.
     const int32_t cx = Trunc(p.x * sx);
-    const int32_t cy = size.h - Trunc(p.y * sy);
-    Line(dc, cx + 1, cy, cx + 5, cy);
-    Line(dc, cx - 1, cy, cx - 5, cy);
-    Line(dc, cx, cy + 1, cx, cy + 5);
-    Line(dc, cx, cy - 1, cx, cy - 5);
+    const int32_t cy = h - Trunc(p.y * sy);
+    surface.Line(cx + 1, cy, cx + 5, cy);
+    surface.Line(cx - 1, cy, cx - 5, cy);
+    surface.Line(cx, cy + 1, cx, cy + 5);
+    surface.Line(cx, cy - 1, cx, cy - 5);
   }
-  ReleaseDC(view, dc);
 }
 
 void RefreshEditor(HWND view, CurveData& data) {
