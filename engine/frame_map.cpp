@@ -58,60 +58,74 @@ FramePlan PlanFrame(const CurveData& data) {
   return plan;
 }
 
-// Calls mapRow(src, dst) for each row in memory order, stepping over the gaps as the plain loop
-// does.
-template <typename MapRow>
-void ForEachRow(const FrameSpan& frame, MapRow mapRow) {
+// A single mapped channel at a fixed place: the compiler turns the shift into a plain byte
+// extraction.
+template <int kShift>
+struct OneChannelTables {
+  uint32_t placed[kLutSize];  // each level in the channel's place
+  uint32_t kept;              // the other two channels
+
+  static void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
+                     int32_t width) {
+    const OneChannelTables& t = *static_cast<const OneChannelTables*>(tables);
+    for (int32_t col = 0; col < width; ++col) {
+      const uint32_t pixel = LoadPixel(src + 4 * col);
+      StorePixel(dst + 4 * col, (pixel & t.kept) | t.placed[(pixel >> kShift) & 0xFF]);
+    }
+  }
+};
+
+template <int kShift>
+void MapOneChannel(const FramePlan& plan, const FrameSpan& frame) {
+  OneChannelTables<kShift> t;
+  t.kept = kColourBits & ~(0xFFu << kShift);
+  for (int i = 0; i < kLutSize; ++i) t.placed[i] = static_cast<uint32_t>(plan.level[i]) << kShift;
+  ForEachRow(frame, OneChannelTables<kShift>::MapRow, &t);
+}
+
+// Every channel mapped: each level already in its channel's place, so that a pixel costs its
+// lookups and ORs instead of masks, shifts and adds per channel.
+struct AllChannelTables {
+  uint32_t red[kLutSize], green[kLutSize], blue[kLutSize];
+
+  static void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
+                     int32_t width) {
+    const AllChannelTables& t = *static_cast<const AllChannelTables*>(tables);
+    for (int32_t col = 0; col < width; ++col) {
+      const uint32_t pixel = LoadPixel(src + 4 * col);
+      StorePixel(dst + 4 * col, t.red[(pixel >> 16) & 0xFF] | t.green[(pixel >> 8) & 0xFF] |
+                                    t.blue[pixel & 0xFF]);
+    }
+  }
+};
+
+}  // namespace
+
+void ForEachRow(const FrameSpan& frame, RowMapper mapRow, const void* tables) {
   const unsigned char* src = static_cast<const unsigned char*>(frame.srcData);
   unsigned char* dst = static_cast<unsigned char*>(frame.dstData);
   const ptrdiff_t rowBytes = 4 * static_cast<ptrdiff_t>(frame.width);
   for (int32_t row = 0;; ++row) {
-    mapRow(src, dst);
+    mapRow(tables, src, dst, frame.width);
     if (row + 1 == frame.height) break;
     src += rowBytes + frame.srcModulo;
     dst += rowBytes + frame.dstModulo;
   }
 }
 
-// One channel at a fixed place: the compiler turns the shift into a plain byte extraction.
-template <int kShift>
-void MapOneChannel(const FramePlan& plan, const FrameSpan& frame) {
-  const int32_t width = frame.width;
-  const uint32_t kept = kColourBits & ~(0xFFu << kShift);
-  uint32_t placed[kLutSize];
-  for (int i = 0; i < kLutSize; ++i) placed[i] = static_cast<uint32_t>(plan.level[i]) << kShift;
-  ForEachRow(frame, [&](const unsigned char* src, unsigned char* dst) {
-    for (int32_t col = 0; col < width; ++col) {
-      const uint32_t pixel = LoadPixel(src + 4 * col);
-      StorePixel(dst + 4 * col, (pixel & kept) | placed[(pixel >> kShift) & 0xFF]);
-    }
-  });
-}
-
-}  // namespace
-
-// Tables of 32-bit words with each level already in its channel's place, so that a pixel costs
-// its lookups and ORs instead of masks, shifts and adds per channel.
 void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame) {
   switch (plan.mapped) {
     case 0x000000FF: return MapOneChannel<0>(plan, frame);
     case 0x0000FF00: return MapOneChannel<8>(plan, frame);
     case 0x00FF0000: return MapOneChannel<16>(plan, frame);
   }
-  const int32_t width = frame.width;
-  uint32_t red[kLutSize], green[kLutSize], blue[kLutSize];
+  AllChannelTables t;
   for (int i = 0; i < kLutSize; ++i) {
-    blue[i] = plan.level[i];
-    green[i] = static_cast<uint32_t>(plan.level[i]) << 8;
-    red[i] = static_cast<uint32_t>(plan.level[i]) << 16;
+    t.blue[i] = plan.level[i];
+    t.green[i] = static_cast<uint32_t>(plan.level[i]) << 8;
+    t.red[i] = static_cast<uint32_t>(plan.level[i]) << 16;
   }
-  ForEachRow(frame, [&](const unsigned char* src, unsigned char* dst) {
-    for (int32_t col = 0; col < width; ++col) {
-      const uint32_t pixel = LoadPixel(src + 4 * col);
-      StorePixel(dst + 4 * col,
-                 red[(pixel >> 16) & 0xFF] | green[(pixel >> 8) & 0xFF] | blue[pixel & 0xFF]);
-    }
-  });
+  ForEachRow(frame, AllChannelTables::MapRow, &t);
 }
 
 bool FramePathRuns(FramePath path) {

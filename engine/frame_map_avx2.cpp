@@ -34,7 +34,9 @@ __m256i MapEight(const GatherTables& t, __m256i pixels) {
                          _mm256_i32gather_epi32(t.placed[t.shift / 8], index, 4));
 }
 
-void MapRow(const GatherTables& t, const unsigned char* src, unsigned char* dst, int32_t width) {
+void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
+            int32_t width) {
+  const GatherTables& t = *static_cast<const GatherTables*>(tables);
   int32_t col = 0;
   for (; col + 8 <= width; col += 8) {
     const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * col));
@@ -60,13 +62,5 @@ void MapFrameAvx2(const FramePlan& plan, const FrameSpan& frame) {
   for (int channel = 0; channel < 3; ++channel)
     for (int i = 0; i < kLutSize; ++i) t.placed[channel][i] = plan.level[i] << 8 * channel;
 
-  const unsigned char* src = static_cast<const unsigned char*>(frame.srcData);
-  unsigned char* dst = static_cast<unsigned char*>(frame.dstData);
-  const ptrdiff_t rowBytes = 4 * static_cast<ptrdiff_t>(frame.width);
-  for (int32_t row = 0;; ++row) {
-    MapRow(t, src, dst, frame.width);
-    if (row + 1 == frame.height) break;  // no step past the last row
-    src += rowBytes + frame.srcModulo;
-    dst += rowBytes + frame.dstModulo;
-  }
+  ForEachRow(frame, MapRow, &t);
 }

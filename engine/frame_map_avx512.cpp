@@ -32,7 +32,9 @@ void MapFew(const ByteTables& t, const unsigned char* src, unsigned char* dst, i
   _mm512_mask_storeu_epi8(dst, bytes, MapSixteen(t, pixels));
 }
 
-void MapRow(const ByteTables& t, const unsigned char* src, unsigned char* dst, int32_t width) {
+void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
+            int32_t width) {
+  const ByteTables& t = *static_cast<const ByteTables*>(tables);
   int32_t col = 0;
   // Stores that straddle cache lines cost more on large frames than the one masked step that
   // lines them up (a destination that is not even 4-byte aligned stays as it is).
@@ -62,13 +64,5 @@ void MapFrameAvx512(const FramePlan& plan, const FrameSpan& frame) {
   t.mapped = everyPixel * mappedBytes;
   t.kept = everyPixel * (0x7u & ~mappedBytes);
 
-  const unsigned char* src = static_cast<const unsigned char*>(frame.srcData);
-  unsigned char* dst = static_cast<unsigned char*>(frame.dstData);
-  const ptrdiff_t rowBytes = 4 * static_cast<ptrdiff_t>(frame.width);
-  for (int32_t row = 0;; ++row) {
-    MapRow(t, src, dst, frame.width);
-    if (row + 1 == frame.height) break;  // no step past the last row
-    src += rowBytes + frame.srcModulo;
-    dst += rowBytes + frame.dstModulo;
-  }
+  ForEachRow(frame, MapRow, &t);
 }

@@ -35,6 +35,15 @@ struct FramePlan {
   uint32_t mapped;          // pixel bits replaced through `level`: the mode's channels
 };
 
+// Maps one row of `width` pixels with a path's own per-frame tables.
+using RowMapper = void (*)(const void* tables, const unsigned char* src, unsigned char* dst,
+                           int32_t width);
+
+// Runs mapRow over every row in memory order, stepping over the row gaps without touching them
+// and never stepping a pointer past the last row. Compiled with the baseline flags, so every path
+// shares it.
+void ForEachRow(const FrameSpan& frame, RowMapper mapRow, const void* tables);
+
 // The paths proper. Each is given a frame of at least one pixel and one row.
 void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame);
 void MapFrameAvx2(const FramePlan& plan, const FrameSpan& frame);
