@@ -107,7 +107,7 @@ bool ParseFrameSize(const std::string& text, int32_t& width, int32_t& height) {
   int w = 0, h = 0;
   char extra = 0;
   if (std::sscanf(text.c_str(), "%dx%d%c", &w, &h, &extra) != 2) return false;
-  if (w <= 0 || h <= 0 || w > 32768 || h > 32768) return false;
+  if (!FrameSizeFits(w, h)) return false;
   width = w;
   height = h;
   return true;
@@ -182,7 +182,8 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
       if (!value(options.saveInput)) return usage(arg + " needs a file name");
     } else if (arg == "--raw") {
       if (!value(text) || !ParseFrameSize(text, options.rawWidth, options.rawHeight)) {
-        return usage("--raw needs a frame size WxH, each side 1..32768");
+        return usage("--raw needs a frame size WxH, each side 1.." +
+                     std::to_string(kMaxFrameSide));
       }
       options.raw = true;
     } else if (!arg.empty() && arg[0] == '-') {

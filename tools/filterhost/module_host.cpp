@@ -12,10 +12,8 @@ namespace {
 constexpr char kInitName[] = "VirtualdubFilterModuleInit2";
 constexpr char kDeinitName[] = "VirtualdubFilterModuleDeinit";
 
-// The largest instance block and frame side this host accepts; anything larger is a damaged
-// definition or a typing mistake, not a video.
+// The largest instance block this host accepts; anything larger is a damaged definition.
 constexpr int32_t kMaxInstanceBytes = 64 << 20;
-constexpr int32_t kMaxFrameSide = 1 << 15;
 constexpr int kMaxScriptFunctions = 4096;  // a table without its terminator stops here
 
 constexpr unsigned char kFreshBlockByte = 0xCD;
@@ -594,9 +592,9 @@ bool FilterInstance::SavedScript(std::string& text, bool& saved, std::string& er
 }
 
 bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
-  if (width <= 0 || height <= 0 || width > kMaxFrameSide || height > kMaxFrameSide) {
+  if (!FrameSizeFits(width, height)) {
     error = "frame size " + std::to_string(width) + "x" + std::to_string(height) +
-            " is outside 1..32768 on either side";
+            " is outside 1.." + std::to_string(kMaxFrameSide) + " on either side";
     return false;
   }
   // Different row padding on each side, so a filter that mixes up the two modulos shows it.
@@ -612,8 +610,7 @@ bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
   const int32_t outHeight = destination_.bitmap.h;
   if ((flags & 1) != 0) {
     if (outWidth != width || outHeight != height) {
-      if (outWidth <= 0 || outHeight <= 0 || outWidth > kMaxFrameSide ||
-          outHeight > kMaxFrameSide) {
+      if (!FrameSizeFits(outWidth, outHeight)) {
         error = "paramProc asked for an output frame of " + std::to_string(outWidth) + "x" +
                 std::to_string(outHeight);
         return false;

@@ -17,6 +17,13 @@
 #include "host/filter_abi.h"
 
 constexpr int kHostInterfaceVersion = 8;
+
+// The largest frame side this host accepts, for pictures and raw frames alike; anything larger is
+// a damaged file or a typing mistake, not a video.
+constexpr int32_t kMaxFrameSide = 1 << 15;
+inline bool FrameSizeFits(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && width <= kMaxFrameSide && height <= kMaxFrameSide;
+}
 constexpr int kScriptBufferLength = 4096;  // what fssProc is given
 constexpr int kDescriptionBufferLength = 256;
 

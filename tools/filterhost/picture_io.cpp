@@ -1,5 +1,7 @@
 #include "tools/filterhost/picture_io.h"
 
+#include "tools/filterhost/module_host.h"  // the frame-size limit
+
 #define STBI_ONLY_PNG
 #define STBI_ONLY_BMP
 #define STB_IMAGE_IMPLEMENTATION
@@ -8,8 +10,6 @@
 #include <stb_image_write.h>
 
 namespace {
-
-constexpr int32_t kMaxPictureSide = 1 << 15;
 
 uint32_t Pixel(int r, int g, int b) {
   return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
@@ -49,7 +49,7 @@ bool ReadPicture(const std::string& path, Picture& picture, std::string& error) 
                        (reason != nullptr ? std::string(" (") + reason + ")" : ""));
     return false;
   }
-  if (width > kMaxPictureSide || height > kMaxPictureSide) {
+  if (!FrameSizeFits(width, height)) {
     error = "cannot read picture " + path + ": " + std::to_string(width) + "x" +
             std::to_string(height) + " is larger than this host takes";
     return false;
