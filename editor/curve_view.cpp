@@ -1,6 +1,6 @@
 #include "editor/curve_view.h"
 
-#include "engine/spline.h"
+#include "engine/curve_tables.h"
 #include "host/filter_abi.h"
 
 namespace {

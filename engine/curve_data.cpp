@@ -3,22 +3,20 @@
 #include <cstring>
 
 const char* const kModeNames[kModeCount] = {"RGB", "Red", "Green", "Blue"};
+const char* const kKindNames[kKindCount] = {"Smooth", "Monotone", "Linear"};
 
-void InitCurveData(CurveData& data) {
-  data.mode = kModeRgb;
-  data.selected = kEmpty;
-  ResetCurve(data);
+namespace {
+
+void ResetTable(int32_t (&lut)[kLutSize]) {
+  for (int i = 0; i < kLutSize; ++i) lut[i] = i;
 }
 
-void ResetCurve(CurveData& data) {
-  for (int i = 0; i < kLutSize; ++i) data.lut[i] = i;
-  for (ControlPoint& p : data.points) p = ControlPoint{kEmpty, kEmpty};
-}
-
-int32_t InsertPoint(int32_t x, int32_t y, CurveData& data) {
+// The insertion of InsertPoint over any run of slots, `editable` of which the search looks at.
+int32_t InsertInto(ControlPoint* points, int32_t slotCount, int32_t editable, int32_t x,
+                   int32_t y) {
   int32_t slot = kEmpty;
-  for (int32_t i = 0; i < kEditableSlots; ++i) {
-    if (data.points[i].x == kEmpty || data.points[i].x > x) {
+  for (int32_t i = 0; i < editable; ++i) {
+    if (points[i].x == kEmpty || points[i].x > x) {
       slot = i;
       break;
     }
@@ -26,12 +24,90 @@ int32_t InsertPoint(int32_t x, int32_t y, CurveData& data) {
   if (slot == kEmpty) return kEmpty;
 
   int32_t hole = slot;
-  while (hole < kSlotCount && data.points[hole].x != kEmpty) ++hole;
-  if (hole == kSlotCount) return kEmpty;  // the shift would push a point out of slot 255
+  while (hole < slotCount && points[hole].x != kEmpty) ++hole;
+  if (hole == slotCount) return kEmpty;  // the shift would push a point out of the last slot
 
-  for (int32_t j = hole; j > slot; --j) data.points[j] = data.points[j - 1];
-  data.points[slot] = ControlPoint{x, y};
+  for (int32_t j = hole; j > slot; --j) points[j] = points[j - 1];
+  points[slot] = ControlPoint{x, y};
   return slot;
+}
+
+}  // namespace
+
+void InitCurveData(CurveData& data) {
+  data.mode = kModeRgb;
+  data.selected = kEmpty;
+  ResetAllCurves(data);
+}
+
+void ResetCurve(CurveData& data) {
+  ResetTable(data.lut);
+  for (ControlPoint& p : data.points) p = ControlPoint{kEmpty, kEmpty};
+}
+
+void ResetAllCurves(CurveData& data) {
+  ResetCurve(data);
+  for (ChannelCurve& curve : data.channel) {
+    ResetTable(curve.lut);
+    for (ControlPoint& p : curve.points) p = ControlPoint{kEmpty, kEmpty};
+  }
+  for (CurveKind& kind : data.kind) kind = kKindSmooth;
+}
+
+ControlPoint* CurvePoints(CurveData& data, int curve) {
+  return curve >= kCurveRed && curve <= kCurveBlue ? data.channel[curve - 1].points : data.points;
+}
+
+const ControlPoint* CurvePoints(const CurveData& data, int curve) {
+  return CurvePoints(const_cast<CurveData&>(data), curve);
+}
+
+int32_t* CurveLut(CurveData& data, int curve) {
+  return curve >= kCurveRed && curve <= kCurveBlue ? data.channel[curve - 1].lut : data.lut;
+}
+
+const int32_t* CurveLut(const CurveData& data, int curve) {
+  return CurveLut(const_cast<CurveData&>(data), curve);
+}
+
+int32_t CurveSlotCount(int curve) {
+  return curve >= kCurveRed && curve <= kCurveBlue ? kChannelSlots : kSlotCount;
+}
+
+int32_t CurveEditableSlots(int curve) {
+  return curve >= kCurveRed && curve <= kCurveBlue ? kChannelSlots : kEditableSlots;
+}
+
+CurveKind KindOf(const CurveData& data, int curve) {
+  const int index = curve >= 0 && curve < kCurveCount ? curve : 0;
+  const CurveKind kind = data.kind[index];
+  return kind < kKindCount ? kind : CurveKind{kKindSmooth};
+}
+
+bool CurveHasPoints(const CurveData& data, int curve) {
+  const ControlPoint* points = CurvePoints(data, curve);
+  for (int32_t i = 0; i < CurveSlotCount(curve); ++i) {
+    if (IsValidPoint(points[i])) return true;
+  }
+  return false;
+}
+
+bool MasterMapsChannel(ChannelMode mode, int channel) {
+  switch (mode) {
+    case kModeRed: return channel == kCurveRed;
+    case kModeGreen: return channel == kCurveGreen;
+    case kModeBlue: return channel == kCurveBlue;
+    default: return true;
+  }
+}
+
+int32_t InsertPoint(int32_t x, int32_t y, CurveData& data) {
+  return InsertInto(data.points, kSlotCount, kEditableSlots, x, y);
+}
+
+int32_t InsertCurvePoint(CurveData& data, int curve, int32_t x, int32_t y) {
+  return InsertInto(CurvePoints(data, curve), CurveSlotCount(curve), CurveEditableSlots(curve), x,
+                    y);
 }
 
 void DeletePoint(CurveData& data, int32_t slot) {
@@ -47,11 +123,15 @@ void MovePoint(CurveData& data, int32_t slot, int32_t x, int32_t y) {
 void TakeSnapshot(CurveData& data) {
   std::memcpy(data.lutSnapshot, data.lut, sizeof data.lut);
   std::memcpy(data.pointsSnapshot, data.points, sizeof data.points);
+  std::memcpy(data.channelSnapshot, data.channel, sizeof data.channel);
+  std::memcpy(data.kindSnapshot, data.kind, sizeof data.kind);
 }
 
 void RestoreSnapshot(CurveData& data) {
   std::memcpy(data.lut, data.lutSnapshot, sizeof data.lut);
   std::memcpy(data.points, data.pointsSnapshot, sizeof data.points);
+  std::memcpy(data.channel, data.channelSnapshot, sizeof data.channel);
+  std::memcpy(data.kind, data.kindSnapshot, sizeof data.kind);
 }
 
 const char* ModeName(ChannelMode mode) {

@@ -1,9 +1,11 @@
-// The per-instance settings record: the lookup table, the control points, the snapshots the
-// configuration dialog restores on Cancel, the point being dragged, the channel mode and the
-// borrowed preview interface. Plain fixed-size data that the host allocates and may copy byte
-// for byte; it owns nothing.
+// The per-instance settings record: the master curve (its lookup table and control points), the
+// snapshots the configuration dialog restores on Cancel, the point being dragged, the channel
+// mode and the borrowed preview interface; after them a red, a green and a blue curve, the
+// interpolation kind of each of the four curves, and their snapshots. Plain fixed-size data that
+// the host allocates and may copy byte for byte; it owns nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class IFilterPreview;
@@ -30,6 +32,29 @@ constexpr int kLutSize = 256;
 constexpr int kEditableSlots = 255;
 constexpr int32_t kEmpty = -1;
 
+// The four curves of an instance. The master curve is the original one (points, lut); the
+// channel curves come first for their own channel, and the master follows for the channels the
+// mode maps.
+enum CurveIndex : int { kCurveMaster = 0, kCurveRed = 1, kCurveGreen = 2, kCurveBlue = 3 };
+constexpr int kCurveCount = 4;
+constexpr int kChannelCurveCount = 3;
+constexpr int kChannelSlots = 64;
+
+// How a curve is drawn through its points. Smooth is the original spline with its fixed ends;
+// monotone and linear pass through their points, end points included, and never overshoot.
+using CurveKind = uint8_t;
+enum : CurveKind { kKindSmooth = 0, kKindMonotone = 1, kKindLinear = 2 };
+constexpr int kKindCount = 3;
+// Indexed by CurveKind: the kind selector lists these in this order.
+extern const char* const kKindNames[kKindCount];
+
+// A red, green or blue curve: its points (as the master's, fewer slots, all of them editable) and
+// its table.
+struct ChannelCurve {
+  ControlPoint points[kChannelSlots];
+  int32_t lut[kLutSize];
+};
+
 struct CurveData {
   int32_t lut[kLutSize];
   int32_t lutSnapshot[kLutSize];
@@ -38,10 +63,20 @@ struct CurveData {
   int32_t selected;  // slot being dragged in the dialog, -1 for none
   ChannelMode mode;
   IFilterPreview* preview;  // borrowed from the host while the dialog is open
+  // Everything below came after the original record and leaves its layout as it was.
+  ChannelCurve channel[kChannelCurveCount];  // red, green, blue
+  CurveKind kind[kCurveCount];               // by CurveIndex
+  ChannelCurve channelSnapshot[kChannelCurveCount];
+  CurveKind kindSnapshot[kCurveCount];
 };
 
+// The original fields keep their places: the host and stored blocks know them there.
+static_assert(offsetof(CurveData, selected) == 6144, "CurveData layout");
+static_assert(offsetof(CurveData, mode) == 6148, "CurveData layout");
+static_assert(offsetof(CurveData, preview) == 6152, "CurveData layout");
+static_assert(offsetof(CurveData, channel) == (sizeof(void*) == 4 ? 6156 : 6160), "CurveData layout");
 // The host allocates exactly this many bytes per instance.
-static_assert(sizeof(CurveData) == (sizeof(void*) == 4 ? 6156 : 6160), "CurveData layout");
+static_assert(sizeof(CurveData) == (sizeof(void*) == 4 ? 15380 : 15384), "CurveData layout");
 
 inline bool IsValidPoint(const ControlPoint& p) { return p.x != kEmpty && p.y != kEmpty; }
 
@@ -51,6 +86,33 @@ void InitCurveData(CurveData& data);
 
 // Identity table and every slot empty; no other field changes.
 void ResetCurve(CurveData& data);
+
+// ResetCurve, and the same for the three channel curves; every kind smooth.
+void ResetAllCurves(CurveData& data);
+
+// One curve's slots and table, by CurveIndex (anything else reads as the master).
+ControlPoint* CurvePoints(CurveData& data, int curve);
+const ControlPoint* CurvePoints(const CurveData& data, int curve);
+int32_t* CurveLut(CurveData& data, int curve);
+const int32_t* CurveLut(const CurveData& data, int curve);
+// 256 for the master, 64 for a channel curve.
+int32_t CurveSlotCount(int curve);
+// Slots the editor can pick and the insertion search looks at: the master's 0..254 (slot 255
+// takes part in the curve only), every slot of a channel curve.
+int32_t CurveEditableSlots(int curve);
+
+// A stored kind as it is used: the smooth kind for any value that names no kind.
+CurveKind KindOf(const CurveData& data, int curve);
+
+// Whether a curve has at least one valid point.
+bool CurveHasPoints(const CurveData& data, int curve);
+
+// Whether the master curve maps channel (kCurveRed, kCurveGreen or kCurveBlue) under this mode:
+// every mode other than Red, Green and Blue maps all three.
+bool MasterMapsChannel(ChannelMode mode, int channel);
+
+// InsertPoint on any curve.
+int32_t InsertCurvePoint(CurveData& data, int curve, int32_t x, int32_t y);
 
 // Places (x, y) in x order: before the first slot (0..254) that is empty or holds a greater x.
 // Points from that slot up to the next empty slot move one place towards the end; the empty slot
@@ -64,7 +126,8 @@ void DeletePoint(CurveData& data, int32_t slot);
 // Moves the point of one slot in place; slots are never re-sorted.
 void MovePoint(CurveData& data, int32_t slot, int32_t x, int32_t y);
 
-// The dialog's snapshots of lut and points (the mode and the selection have none).
+// The dialog's snapshots of every curve's table, points and kind (the mode and the selection have
+// none).
 void TakeSnapshot(CurveData& data);
 void RestoreSnapshot(CurveData& data);
 

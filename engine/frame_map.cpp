@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/curve_tables.h"
 #include "engine/frame_map_paths.h"
 
 const char* const kFramePathNames[kFramePathCount] = {"plain", "scalar", "avx2", "avx512"};
@@ -23,6 +24,9 @@ void MapFramePlain(const CurveData& data, const FrameSpan& frame) {
   const bool mapRed = data.mode != kModeGreen && data.mode != kModeBlue;
   const bool mapGreen = data.mode != kModeRed && data.mode != kModeBlue;
   const bool mapBlue = data.mode != kModeRed && data.mode != kModeGreen;
+  const int32_t* redLut = data.channel[kCurveRed - 1].lut;
+  const int32_t* greenLut = data.channel[kCurveGreen - 1].lut;
+  const int32_t* blueLut = data.channel[kCurveBlue - 1].lut;
 
   const unsigned char* src = static_cast<const unsigned char*>(frame.srcData);
   unsigned char* dst = static_cast<unsigned char*>(frame.dstData);
@@ -30,6 +34,9 @@ void MapFramePlain(const CurveData& data, const FrameSpan& frame) {
     for (int32_t col = 0; col < frame.width; ++col) {
       const uint32_t pixel = LoadPixel(src);
       uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+      r = static_cast<uint32_t>(redLut[r]) & 0xFF;
+      g = static_cast<uint32_t>(greenLut[g]) & 0xFF;
+      b = static_cast<uint32_t>(blueLut[b]) & 0xFF;
       if (mapRed) r = static_cast<uint32_t>(data.lut[r]) & 0xFF;
       if (mapGreen) g = static_cast<uint32_t>(data.lut[g]) & 0xFF;
       if (mapBlue) b = static_cast<uint32_t>(data.lut[b]) & 0xFF;
@@ -48,13 +55,17 @@ void MapFramePlain(const CurveData& data, const FrameSpan& frame) {
 
 FramePlan PlanFrame(const CurveData& data) {
   FramePlan plan;
-  for (int i = 0; i < kLutSize; ++i) plan.level[i] = static_cast<uint8_t>(data.lut[i]);
-  switch (data.mode) {
-    case kModeRed: plan.mapped = 0x00FF0000; break;
-    case kModeGreen: plan.mapped = 0x0000FF00; break;
-    case kModeBlue: plan.mapped = 0x000000FF; break;
-    default: plan.mapped = kColourBits;
+  ComposeChannelTables(data, plan.level);
+  plan.mapped = 0;
+  for (int byte = 0; byte < 3; ++byte) {
+    for (int i = 0; i < kLutSize; ++i) {
+      if (plan.level[byte][i] == i) continue;
+      plan.mapped |= 0xFFu << (8 * byte);
+      break;
+    }
   }
+  plan.sameLevels = std::memcmp(plan.level[0], plan.level[1], kLutSize) == 0 &&
+                    std::memcmp(plan.level[0], plan.level[2], kLutSize) == 0;
   return plan;
 }
 
@@ -79,7 +90,9 @@ template <int kShift>
 void MapOneChannel(const FramePlan& plan, const FrameSpan& frame) {
   OneChannelTables<kShift> t;
   t.kept = kColourBits & ~(0xFFu << kShift);
-  for (int i = 0; i < kLutSize; ++i) t.placed[i] = static_cast<uint32_t>(plan.level[i]) << kShift;
+  for (int i = 0; i < kLutSize; ++i) {
+    t.placed[i] = static_cast<uint32_t>(plan.level[kShift / 8][i]) << kShift;
+  }
   ForEachRow(frame, OneChannelTables<kShift>::MapRow, &t);
 }
 
@@ -121,9 +134,9 @@ void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame) {
   }
   AllChannelTables t;
   for (int i = 0; i < kLutSize; ++i) {
-    t.blue[i] = plan.level[i];
-    t.green[i] = static_cast<uint32_t>(plan.level[i]) << 8;
-    t.red[i] = static_cast<uint32_t>(plan.level[i]) << 16;
+    t.blue[i] = plan.level[kPixelBlue][i];
+    t.green[i] = static_cast<uint32_t>(plan.level[kPixelGreen][i]) << 8;
+    t.red[i] = static_cast<uint32_t>(plan.level[kPixelRed][i]) << 16;
   }
   ForEachRow(frame, AllChannelTables::MapRow, &t);
 }
@@ -158,7 +171,10 @@ int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame) {
   if (!FramePathRuns(path)) path = FramePath::kScalar;
   const FramePlan plan = PlanFrame(data);
   switch (path) {
-    case FramePath::kAvx512: MapFrameAvx512(plan, frame); break;
+    case FramePath::kAvx512:
+      if (!plan.sameLevels) { MapFrameScalar(plan, frame); break; }
+      MapFrameAvx512(plan, frame);
+      break;
     case FramePath::kAvx2: MapFrameAvx2(plan, frame); break;
     default: MapFrameScalar(plan, frame);
   }

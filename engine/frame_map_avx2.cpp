@@ -56,11 +56,11 @@ void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
 
 void MapFrameAvx2(const FramePlan& plan, const FrameSpan& frame) {
   GatherTables t;
-  t.allChannels = plan.mapped == 0x00FFFFFF;
+  t.allChannels = plan.mapped != 0xFF && plan.mapped != 0xFF00 && plan.mapped != 0xFF0000;
   t.shift = (plan.mapped & 0xFF) != 0 ? 0 : (plan.mapped & 0xFF00) != 0 ? 8 : 16;
   t.kept = _mm256_set1_epi32(static_cast<int>(0x00FFFFFF & ~plan.mapped));
   for (int channel = 0; channel < 3; ++channel)
-    for (int i = 0; i < kLutSize; ++i) t.placed[channel][i] = plan.level[i] << 8 * channel;
+    for (int i = 0; i < kLutSize; ++i) t.placed[channel][i] = plan.level[channel][i] << 8 * channel;
 
   ForEachRow(frame, MapRow, &t);
 }

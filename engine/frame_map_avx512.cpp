@@ -55,7 +55,7 @@ void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
 
 void MapFrameAvx512(const FramePlan& plan, const FrameSpan& frame) {
   ByteTables t;
-  for (int i = 0; i < 4; ++i) t.level[i] = _mm512_loadu_si512(plan.level + 64 * i);
+  for (int i = 0; i < 4; ++i) t.level[i] = _mm512_loadu_si512(plan.level[0] + 64 * i);
   // One bit per byte of a pixel, repeated for the sixteen pixels of a register.
   unsigned mappedBytes = 0;
   for (int i = 0; i < 3; ++i)

@@ -28,11 +28,12 @@ FramePath FastestFramePath();
 // path rather than left to fault, so callers that force a path must ask FramePathRuns first.
 int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame);
 
-// What every path works from, derived from the settings at the start of each frame (256 bytes
-// on the stack), so that no path looks at CurveData or the mode byte itself.
+// What every path works from, composed from the four curves at the start of each frame (768
+// bytes on the stack), so that no path looks at CurveData or the mode byte itself.
 struct FramePlan {
-  uint8_t level[kLutSize];  // the new value of each 8-bit channel value
-  uint32_t mapped;          // pixel bits replaced through `level`: the mode's channels
+  uint8_t level[3][kLutSize];  // by pixel byte (blue, green, red): the new value of each level
+  uint32_t mapped;             // pixel bits whose table is not the identity
+  bool sameLevels;             // all three tables alike, as with one curve
 };
 
 // Maps one row of `width` pixels with a path's own per-frame tables.

@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 // Overflow to infinity and NaN propagation below rely on IEEE arithmetic.
@@ -46,7 +47,8 @@ void AddSample(LutFill& fill, const SplineSample& sample) {
   ++fill.sampleCount;
 }
 
-int32_t BuildControlPolygon(const CurveData& data, ControlPoint (&polygon)[kMaxPolygon]) {
+int32_t BuildControlPolygon(const ControlPoint* points, int32_t slotCount,
+                            ControlPoint (&polygon)[kMaxPolygon]) {
   bool anyValid = false;
   int32_t count = 0;
   // Equality is judged on the knots as the spline stores them (floats): coordinates far outside
@@ -59,7 +61,9 @@ int32_t BuildControlPolygon(const CurveData& data, ControlPoint (&polygon)[kMaxP
     polygon[count++] = p;
   };
   append(ControlPoint{0, 0});
-  for (const ControlPoint& p : data.points) {
+  if (slotCount > kSlotCount) slotCount = kSlotCount;
+  for (int32_t i = 0; i < slotCount; ++i) {
+    const ControlPoint& p = points[i];
     if (!IsValidPoint(p)) continue;
     anyValid = true;
     append(p);
@@ -68,26 +72,30 @@ int32_t BuildControlPolygon(const CurveData& data, ControlPoint (&polygon)[kMaxP
   return anyValid ? count : 0;
 }
 
-int32_t RebuildLutCountingSamples(CurveData& data) {
-  ControlPoint polygon[kMaxPolygon];
-  const int32_t count = BuildControlPolygon(data, polygon);
-  if (count == 0) {
-    for (int i = 0; i < kLutSize; ++i) data.lut[i] = i;
-    return 0;
-  }
+int32_t BuildSmoothTable(const ControlPoint* points, int32_t slotCount,
+                         int32_t (&lut)[kLutSize]) {
   // Entries no sample hits read as the identity, whatever the table held before: the table
   // depends on the points alone, so an edited curve and the same points reloaded from a script
-  // agree. Entry 255 is the fixed end and keeps its value.
-  for (int i = 0; i < kLutSize - 1; ++i) data.lut[i] = i;
+  // agree. Entry 255 is the fixed end; it is written too, so that a curve switched to this kind
+  // from another one gets it back.
+  for (int i = 0; i < kLutSize; ++i) lut[i] = i;
+  ControlPoint polygon[kMaxPolygon];
+  const int32_t count = BuildControlPolygon(points, slotCount, polygon);
+  if (count == 0) return 0;
 
   ToneSpline spline(polygon, count);
   spline.Fit();
-  LutFill fill{data.lut, 0};
+  LutFill fill{lut, 0};
   spline.SampleSegments(fill);
   return fill.sampleCount;
 }
 
-void RebuildLut(CurveData& data) { RebuildLutCountingSamples(data); }
+int32_t RebuildLutCountingSamples(CurveData& data) {
+  int32_t table[kLutSize];
+  const int32_t samples = BuildSmoothTable(data.points, kSlotCount, table);
+  std::memcpy(data.lut, table, sizeof table);
+  return samples;
+}
 
 // A polygon needs two entries to have a segment; shorter ones leave nothing to fit or walk, and
 // longer ones than the storage holds are cut to it.

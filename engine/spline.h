@@ -16,11 +16,13 @@
 
 #include "engine/curve_data.h"
 
-// Rewrites data.lut from data.points; touches no other field.
-void RebuildLut(CurveData& data);
+// Writes all 256 entries of lut from the valid points among slotCount slots: the identity when
+// there is none, otherwise the walk's samples over the identity, and 255 at entry 255 (the fixed
+// end). Returns the number of samples the walk produced (0 when no spline is built).
+int32_t BuildSmoothTable(const ControlPoint* points, int32_t slotCount, int32_t (&lut)[kLutSize]);
 
-// RebuildLut, returning the number of samples the walk put into the table (0 when there is no
-// valid point and no spline is built).
+// The master curve's smooth table into data.lut, returning the sample count. The table is built
+// aside and copied in whole, so the live table is never seen half-built.
 int32_t RebuildLutCountingSamples(CurveData& data);
 
 constexpr int kJacobiIterations = 10;  // fixed sweep count, no convergence test
@@ -52,11 +54,12 @@ bool ToSplineSample(double x, double y, SplineSample& sample);
 // Writes the sample's y, clamped to 0..255, into lut[x] when x is 0..254, and counts it.
 void AddSample(LutFill& fill, const SplineSample& sample);
 
-// Builds the control polygon: (0, 0), the valid slots of data.points in slot order, (255, 255).
-// An entry equal to the one before it is left out, since a chord of length zero has no direction
-// and would spread undefined values through the tangent system. Returns the entry count (2 to
-// 258), or 0 when no slot is valid.
-int32_t BuildControlPolygon(const CurveData& data, ControlPoint (&polygon)[kMaxPolygon]);
+// Builds the control polygon: (0, 0), the valid slots among the first slotCount (at most 256) in
+// slot order, (255, 255). An entry equal to the one before it is left out, since a chord of
+// length zero has no direction and would spread undefined values through the tangent system.
+// Returns the entry count (2 to 258), or 0 when no slot is valid.
+int32_t BuildControlPolygon(const ControlPoint* points, int32_t slotCount,
+                            ControlPoint (&polygon)[kMaxPolygon]);
 
 // One segment of the walk, from a knot along a chord with a start and an end tangent.
 struct HermiteSegment {

@@ -1,6 +1,6 @@
 #include "host/config_script.h"
 
-#include "engine/spline.h"
+#include "engine/curve_tables.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ void ReadPointText(const char* text, CurveData& data) {
 }
 
 void ApplyConfigScript(CurveData& data, int32_t modeArgument, const char* pointText) {
-  ResetCurve(data);
+  ResetAllCurves(data);
   data.mode = static_cast<ChannelMode>(static_cast<uint32_t>(modeArgument) & 0xFFu);
   ReadPointText(pointText, data);
   RebuildLut(data);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 
+#include "engine/curve_tables.h"
 #include "engine/spline.h"
 #include "tests/gui/dialog_harness.h"
 

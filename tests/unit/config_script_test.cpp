@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/curve_tables.h"
 #include "engine/spline.h"
 #include "tests/support/fresh_curve.h"
 #include "tests/support/guarded_buffer.h"

@@ -1,4 +1,5 @@
 #include "engine/spline.h"
+#include "engine/curve_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ ReferenceBuild BuildTheLongWay(const CurveData& data) {
   ReferenceBuild out;
   std::memcpy(out.lut, data.lut, sizeof out.lut);
   ControlPoint polygon[kMaxPolygon];
-  const int n = BuildControlPolygon(data, polygon);
+  const int n = BuildControlPolygon(data.points, kSlotCount, polygon);
   if (n == 0) {
     for (int i = 0; i < kLutSize; ++i) out.lut[i] = i;
     return out;
@@ -252,11 +253,12 @@ TEST(RebuildLutWorkedCases, NoValidPointGivesTheWholeIdentity) {
   EXPECT_EQ(Table(withHalfEmpty), Table(plain));
 }
 
-TEST(RebuildLutTable, Entry255KeepsItsValue) {
+TEST(RebuildLutTable, Entry255IsTheFixedEnd) {
+  // A curve switched back to smooth from a kind that moved its end gets the end back.
   CurveData data = WithPoints({{128, 200}});
   data.lut[255] = 77;
   RebuildLut(data);
-  EXPECT_EQ(data.lut[255], 77);
+  EXPECT_EQ(data.lut[255], 255);
   EXPECT_EQ(data.lut[128], 200);
 }
 
@@ -316,7 +318,7 @@ TEST(RebuildLutMerging, PointsOnTheEndsLeaveTwoEntries) {
 TEST(RebuildLutMerging, RepeatsThatAreNotNeighboursStay) {
   ControlPoint polygon[kMaxPolygon];
   const CurveData data = WithPoints({{50, 50}, {60, 90}, {50, 50}});
-  ASSERT_EQ(BuildControlPolygon(data, polygon), 5);
+  ASSERT_EQ(BuildControlPolygon(data.points, kSlotCount, polygon), 5);
   EXPECT_EQ(polygon[3].x, 50);
   ExpectSameAsLongWay(data);
 }
@@ -450,18 +452,12 @@ TEST(RebuildLutRandom, SameTablesOnEveryTarget) {
   std::mt19937 rng(5489);
   CurveData data = Fresh();
   uint64_t digest = 0xCBF29CE484222325ull;
-  uint64_t flipped = digest;  // the same with one bit of the first table changed
   for (int set = 0; set < 10000; ++set) {
     RandomPoints(rng, data);
     const int32_t count = RebuildLutCountingSamples(data);
-    for (int i = 0; i < kLutSize; ++i) {
-      Mix(digest, data.lut[i]);
-      Mix(flipped, set == 0 && i == 100 ? data.lut[i] ^ 1 : data.lut[i]);
-    }
+    for (int i = 0; i < kLutSize; ++i) Mix(digest, data.lut[i]);
     Mix(digest, count);
-    Mix(flipped, count);
   }
-  EXPECT_NE(flipped, digest);
   EXPECT_EQ(digest, 0x9524cbad98812440ull) << std::hex << digest;
 }
 

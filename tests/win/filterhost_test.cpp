@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/curve_tables.h"
 #include "engine/curve_data.h"
 #include "engine/spline.h"
 #include "tests/win/module_test_support.h"

@@ -1,0 +1,39 @@
+#include "engine/curve_tables.h"
+
+#include <cstring>
+
+#include "engine/knot_curves.h"
+#include "engine/spline.h"
+
+void BuildCurveTable(CurveKind kind, const ControlPoint* points, int32_t slotCount,
+                     int32_t (&lut)[kLutSize]) {
+  switch (kind) {
+    case kKindMonotone: BuildMonotoneTable(points, slotCount, lut); break;
+    case kKindLinear: BuildLinearTable(points, slotCount, lut); break;
+    default: BuildSmoothTable(points, slotCount, lut);
+  }
+}
+
+void RebuildCurve(CurveData& data, int curve) {
+  int32_t table[kLutSize];
+  BuildCurveTable(KindOf(data, curve), CurvePoints(data, curve), CurveSlotCount(curve), table);
+  std::memcpy(CurveLut(data, curve), table, sizeof table);
+}
+
+void RebuildLut(CurveData& data) { RebuildCurve(data, kCurveMaster); }
+
+void RebuildAllCurves(CurveData& data) {
+  for (int curve = 0; curve < kCurveCount; ++curve) RebuildCurve(data, curve);
+}
+
+void ComposeChannelTables(const CurveData& data, uint8_t (&levels)[3][kLutSize]) {
+  for (int byte = 0; byte < 3; ++byte) {
+    const int curve = ChannelCurveOfByte(byte);
+    const int32_t* own = CurveLut(data, curve);
+    const bool master = MasterMapsChannel(data.mode, curve);
+    for (int v = 0; v < kLutSize; ++v) {
+      const uint8_t level = static_cast<uint8_t>(own[v]);
+      levels[byte][v] = master ? static_cast<uint8_t>(data.lut[level]) : level;
+    }
+  }
+}

@@ -1,0 +1,32 @@
+// From points to tables: each curve's table built by its kind, and the three per-channel tables
+// that frames and the editor's bars use, each channel's own curve followed by the master curve
+// where the mode maps that channel.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/curve_data.h"
+
+// Writes all 256 entries of lut from the valid points among slotCount slots, by kind (a value
+// that names no kind builds the smooth curve).
+void BuildCurveTable(CurveKind kind, const ControlPoint* points, int32_t slotCount,
+                     int32_t (&lut)[kLutSize]);
+
+// Rebuilds one curve's table (CurveIndex) by its kind and nothing else. The table is built aside
+// and copied in whole, so that a reader sees the old table or the new one, never a mixture.
+void RebuildCurve(CurveData& data, int curve);
+
+// The master curve's table: RebuildCurve(data, kCurveMaster).
+void RebuildLut(CurveData& data);
+
+// Every curve's table.
+void RebuildAllCurves(CurveData& data);
+
+// The 8-bit result for each 8-bit input of each channel, indexed blue, green, red (the order of
+// the bytes in a pixel): out_c = master maps c ? master[channel_c[v]] : channel_c[v], with the low
+// 8 bits of each table entry.
+constexpr int kPixelBlue = 0, kPixelGreen = 1, kPixelRed = 2;
+void ComposeChannelTables(const CurveData& data, uint8_t (&levels)[3][kLutSize]);
+
+// The curve (kCurveRed, kCurveGreen, kCurveBlue) whose channel sits in pixel byte `byte`.
+inline int ChannelCurveOfByte(int byte) { return kCurveBlue - byte; }
