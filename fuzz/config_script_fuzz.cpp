@@ -1,14 +1,19 @@
-// Any text the host's script may hand to Config: the first four bytes of an input are the mode
-// argument, the rest up to the first zero byte the point text. The text sits in a heap block of
-// exactly its size, so a read past its terminator is caught.
+// Any text the host's script may hand to Config, in either form. The first four bytes of an input
+// are the mode argument and the rest up to the first zero byte the master's point text. When
+// anything follows that zero byte, the call is the four-curve form: four bytes of kinds, then the
+// red, green and blue texts, separated by zero bytes. Every text sits in a heap block of exactly
+// its size, so a read past its terminator is caught.
 //
-// After reading, every slot must be a point in the curve square or empty, and saving and reading
-// the result again must give the same mode, the same points packed in order and the same table.
+// After reading, every slot of every curve must be a point in the curve square or empty, nothing
+// past the curves may change, and saving and reading the result again must give the same mode,
+// points packed in order, kinds, tables and text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/curve_data.h"
 #include "host/config_script.h"
@@ -21,72 +26,130 @@ void Require(bool condition) {
 
 bool InSquare(int32_t v) { return v >= 0 && v <= 255; }
 
-// Splits "Config(<mode>,"<points>")": the mode's digits and where the point text starts and
-// ends inside the saved text.
-void SplitSaved(char* saved, int32_t& mode, char*& points) {
+// Takes the next zero-terminated piece of the input into a block of its own size.
+std::unique_ptr<char[]> TakeText(const uint8_t*& data, size_t& size) {
+  const size_t length = strnlen(reinterpret_cast<const char*>(data), size);
+  std::unique_ptr<char[]> text(new char[length + 1]);
+  std::memcpy(text.get(), data, length);
+  text[length] = '\0';
+  const size_t used = length < size ? length + 1 : length;
+  data += used;
+  size -= used;
+  return text;
+}
+
+int32_t TakeInt(const uint8_t*& data, size_t& size) {
+  int32_t value = 0;
+  if (size >= sizeof value) {
+    std::memcpy(&value, data, sizeof value);
+    data += sizeof value;
+    size -= sizeof value;
+  }
+  return value;
+}
+
+// Splits a saved call into its mode, point texts and kinds (0 for the one-curve form).
+void SplitSaved(const char* saved, int32_t& mode, std::vector<std::string>& texts,
+                int32_t& kinds) {
   static constexpr char kStart[] = "Config(";
   Require(std::strncmp(saved, kStart, sizeof kStart - 1) == 0);
-  char* p = saved + sizeof kStart - 1;
+  const char* p = saved + sizeof kStart - 1;
   mode = 0;
   Require(*p >= '0' && *p <= '9');
   while (*p >= '0' && *p <= '9') mode = mode * 10 + (*p++ - '0');
-  Require(p[0] == ',' && p[1] == '"');
-  points = p + 2;
-  char* const end = std::strchr(points, '"');
-  Require(end != nullptr && std::strcmp(end, "\")") == 0);
-  *end = '\0';
+  texts.clear();
+  while (p[0] == ',' && p[1] == '"') {
+    const char* const end = std::strchr(p + 2, '"');
+    Require(end != nullptr);
+    texts.emplace_back(p + 2, end);
+    p = end + 1;
+  }
+  kinds = 0;
+  if (texts.size() == 4) {
+    Require(*p++ == ',');
+    Require(*p >= '0' && *p <= '9');
+    while (*p >= '0' && *p <= '9') kinds = kinds * 10 + (*p++ - '0');
+  } else {
+    Require(texts.size() == 1);
+  }
+  Require(std::strcmp(p, ")") == 0);
+}
+
+void RequireWellFormed(const CurveData& curve) {
+  for (int c = 0; c < kCurveCount; ++c) {
+    const ControlPoint* points = CurvePoints(curve, c);
+    for (int32_t i = 0; i < CurveSlotCount(c); ++i) {
+      const ControlPoint& p = points[i];
+      Require((p.x == -1 && p.y == -1) || (InSquare(p.x) && InSquare(p.y)));
+    }
+    Require(curve.kind[c] < kKindCount);
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  int32_t modeArgument = 0;
-  if (size >= sizeof modeArgument) {
-    std::memcpy(&modeArgument, data, sizeof modeArgument);
-    data += sizeof modeArgument;
-    size -= sizeof modeArgument;
+  const int32_t modeArgument = TakeInt(data, size);
+  std::unique_ptr<char[]> texts[kCurveCount];
+  texts[0] = TakeText(data, size);
+  const bool fourCurves = size > 0;
+  int32_t kinds = 0;
+  if (fourCurves) {
+    kinds = TakeInt(data, size);
+    for (int c = 1; c < kCurveCount; ++c) texts[c] = TakeText(data, size);
   }
-  const size_t length = strnlen(reinterpret_cast<const char*>(data), size);
-  std::unique_ptr<char[]> text(new char[length + 1]);
-  std::memcpy(text.get(), data, length);
-  text[length] = '\0';
 
   // Whatever the block held before, the reader must leave no half-written slot behind.
   CurveData curve;
   std::memset(&curve, 0xA5, sizeof curve);
-  ApplyConfigScript(curve, modeArgument, text.get());
-  Require(curve.mode == (static_cast<uint32_t>(modeArgument) & 0xFF));
-  // Nothing lands beyond the 256 slots: the snapshots that follow them keep their bytes.
-  const unsigned char* const after = reinterpret_cast<const unsigned char*>(curve.pointsSnapshot);
-  for (size_t i = 0; i < sizeof curve.pointsSnapshot; ++i) Require(after[i] == 0xA5);
-  int valid = 0;
-  for (const ControlPoint& p : curve.points) {
-    const bool empty = p.x == -1 && p.y == -1;
-    Require(empty || (InSquare(p.x) && InSquare(p.y)));
-    valid += empty ? 0 : 1;
+  if (fourCurves) {
+    const char* const pointTexts[kCurveCount] = {texts[0].get(), texts[1].get(), texts[2].get(),
+                                                 texts[3].get()};
+    ApplyCurvesScript(curve, modeArgument, pointTexts, kinds);
+  } else {
+    ApplyConfigScript(curve, modeArgument, texts[0].get());
   }
+  Require(curve.mode == (static_cast<uint32_t>(modeArgument) & 0xFF));
+  // Nothing lands beyond the slots: the snapshots that follow them keep their bytes.
+  const unsigned char* after = reinterpret_cast<const unsigned char*>(curve.pointsSnapshot);
+  for (size_t i = 0; i < sizeof curve.pointsSnapshot; ++i) Require(after[i] == 0xA5);
+  after = reinterpret_cast<const unsigned char*>(curve.channelSnapshot);
+  for (size_t i = 0; i < sizeof curve.channelSnapshot; ++i) Require(after[i] == 0xA5);
+  RequireWellFormed(curve);
 
   char saved[kMaxConfigScriptLength + 1];
   Require(WriteConfigScript(curve, saved, sizeof saved));
   Require(std::strlen(saved) == static_cast<size_t>(ConfigScriptLength(curve)));
-  int32_t savedMode = -1;
-  char* savedPoints = nullptr;
-  SplitSaved(saved, savedMode, savedPoints);
-  Require(std::strlen(savedPoints) == static_cast<size_t>(4 * valid));
+  int32_t savedMode = -1, savedKinds = -1;
+  std::vector<std::string> savedTexts;
+  SplitSaved(saved, savedMode, savedTexts, savedKinds);
+  Require((savedTexts.size() == 4) == NeedsCurvesForm(curve));
 
   CurveData reloaded;
   std::memset(&reloaded, 0x5A, sizeof reloaded);
-  ApplyConfigScript(reloaded, savedMode, savedPoints);
+  if (savedTexts.size() == 4) {
+    const char* const pointTexts[kCurveCount] = {savedTexts[0].c_str(), savedTexts[1].c_str(),
+                                                 savedTexts[2].c_str(), savedTexts[3].c_str()};
+    ApplyCurvesScript(reloaded, savedMode, pointTexts, savedKinds);
+  } else {
+    ApplyConfigScript(reloaded, savedMode, savedTexts[0].c_str());
+  }
   Require(reloaded.mode == curve.mode);
-  int slot = 0;
-  for (const ControlPoint& p : curve.points) {
-    if (p.x == -1) continue;
-    Require(reloaded.points[slot].x == p.x && reloaded.points[slot].y == p.y);
-    ++slot;
+  for (int c = 0; c < kCurveCount; ++c) {
+    const ControlPoint* points = CurvePoints(curve, c);
+    const ControlPoint* again = CurvePoints(reloaded, c);
+    int slot = 0;
+    for (int32_t i = 0; i < CurveSlotCount(c); ++i) {
+      if (points[i].x == -1) continue;
+      Require(again[slot].x == points[i].x && again[slot].y == points[i].y);
+      ++slot;
+    }
+    for (; slot < CurveSlotCount(c); ++slot) Require(again[slot].x == -1 && again[slot].y == -1);
+    Require(std::memcmp(CurveLut(reloaded, c), CurveLut(curve, c), 4 * kLutSize) == 0);
+    Require(KindOf(reloaded, c) == KindOf(curve, c));
   }
-  for (; slot < kSlotCount; ++slot) {
-    Require(reloaded.points[slot].x == -1 && reloaded.points[slot].y == -1);
-  }
-  Require(std::memcmp(reloaded.lut, curve.lut, sizeof curve.lut) == 0);
+  char again[kMaxConfigScriptLength + 1];
+  Require(WriteConfigScript(reloaded, again, sizeof again));
+  Require(std::strcmp(again, saved) == 0);
   return 0;
 }

@@ -8,8 +8,18 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kCallStart[] = "Config(";
 constexpr char kArgumentsBetween[] = ",\"";
 constexpr char kCallEnd[] = "\")";
+constexpr char kTextsBetween[] = "\",\"";
+constexpr char kKindsAfter[] = "\",";
 
 int DecimalLength(unsigned value) { return value >= 100 ? 3 : value >= 10 ? 2 : 1; }
+
+// 0..999 without leading zeros.
+char* AppendDecimal(char* out, unsigned value) {
+  if (value >= 100) *out++ = static_cast<char>('0' + value / 100);
+  if (value >= 10) *out++ = static_cast<char>('0' + value / 10 % 10);
+  *out++ = static_cast<char>('0' + value % 10);
+  return out;
+}
 
 // A coordinate outside the curve square has no two-digit form; such a point can only come from a
 // damaged block, and writing it at the square's edge keeps the text well formed.
@@ -47,14 +57,35 @@ bool ReadCoordinate(const char* text, int length, int position, int32_t& value) 
 
 }  // namespace
 
-int ConfigScriptLength(const CurveData& data) {
-  int pointCount = 0;
-  for (const ControlPoint& p : data.points) {
-    if (IsValidPoint(p)) ++pointCount;
+int32_t PackKinds(const CurveData& data) {
+  int32_t kinds = 0;
+  for (int curve = 0; curve < kCurveCount; ++curve) kinds |= KindOf(data, curve) << (2 * curve);
+  return kinds;
+}
+
+bool NeedsCurvesForm(const CurveData& data) {
+  for (int curve = kCurveRed; curve <= kCurveBlue; ++curve) {
+    if (CurveHasPoints(data, curve)) return true;
   }
-  return static_cast<int>(sizeof kCallStart - 1) + DecimalLength(data.mode) +
-         static_cast<int>(sizeof kArgumentsBetween - 1) + 4 * pointCount +
-         static_cast<int>(sizeof kCallEnd - 1);
+  return PackKinds(data) != 0;
+}
+
+int ConfigScriptLength(const CurveData& data) {
+  const bool curves = NeedsCurvesForm(data);
+  int length = static_cast<int>(sizeof kCallStart - 1) + DecimalLength(data.mode) +
+               static_cast<int>(sizeof kArgumentsBetween - 1) +
+               static_cast<int>(sizeof kCallEnd - 1);
+  for (int curve = 0; curve < (curves ? kCurveCount : 1); ++curve) {
+    const ControlPoint* points = CurvePoints(data, curve);
+    for (int32_t i = 0; i < CurveSlotCount(curve); ++i) {
+      if (IsValidPoint(points[i])) length += 4;
+    }
+  }
+  if (curves) {
+    length += 3 * static_cast<int>(sizeof kTextsBetween - 1) +
+              static_cast<int>(sizeof kKindsAfter - 1) + DecimalLength(PackKinds(data)) - 1;
+  }
+  return length;
 }
 
 bool WriteConfigScript(const CurveData& data, char* out, int length) {
@@ -64,27 +95,36 @@ bool WriteConfigScript(const CurveData& data, char* out, int length) {
     return false;
   }
 
+  const bool curves = NeedsCurvesForm(data);
   out = AppendText(out, kCallStart);
-  const unsigned mode = data.mode;
-  if (mode >= 100) *out++ = static_cast<char>('0' + mode / 100);
-  if (mode >= 10) *out++ = static_cast<char>('0' + mode / 10 % 10);
-  *out++ = static_cast<char>('0' + mode % 10);
+  out = AppendDecimal(out, data.mode);
   out = AppendText(out, kArgumentsBetween);
-  for (const ControlPoint& p : data.points) {
-    if (!IsValidPoint(p)) continue;
-    out = AppendHexByte(out, ClampToCurve(p.x));
-    out = AppendHexByte(out, ClampToCurve(p.y));
+  for (int curve = 0; curve < (curves ? kCurveCount : 1); ++curve) {
+    if (curve > 0) out = AppendText(out, kTextsBetween);
+    const ControlPoint* points = CurvePoints(data, curve);
+    for (int32_t i = 0; i < CurveSlotCount(curve); ++i) {
+      if (!IsValidPoint(points[i])) continue;
+      out = AppendHexByte(out, ClampToCurve(points[i].x));
+      out = AppendHexByte(out, ClampToCurve(points[i].y));
+    }
   }
-  out = AppendText(out, kCallEnd);
+  if (curves) {
+    out = AppendText(out, kKindsAfter);
+    out = AppendDecimal(out, static_cast<unsigned>(PackKinds(data)));
+    *out++ = ')';
+  } else {
+    out = AppendText(out, kCallEnd);
+  }
   *out = '\0';
   return true;
 }
 
-void ReadPointText(const char* text, CurveData& data) {
+void ReadPointText(const char* text, ControlPoint* points, int32_t slotCount) {
   if (text == nullptr) return;
-  // Anything past 256 groups has no slot to go to; it is not even looked at.
+  // Anything past the last slot's group has no slot to go to; it is not even looked at.
+  const int limit = 4 * slotCount;
   int length = 0;
-  while (length < kMaxPointTextLength && text[length] != '\0') ++length;
+  while (length < limit && text[length] != '\0') ++length;
 
   for (int slot = 0, position = 0; position < length; ++slot, position += 4) {
     ControlPoint point{kEmpty, kEmpty};
@@ -98,8 +138,12 @@ void ReadPointText(const char* text, CurveData& data) {
         point = ControlPoint{x, y};
       }
     }
-    data.points[slot] = point;
+    points[slot] = point;
   }
+}
+
+void ReadPointText(const char* text, CurveData& data) {
+  ReadPointText(text, data.points, kSlotCount);
 }
 
 void ApplyConfigScript(CurveData& data, int32_t modeArgument, const char* pointText) {
@@ -109,16 +153,45 @@ void ApplyConfigScript(CurveData& data, int32_t modeArgument, const char* pointT
   RebuildLut(data);
 }
 
+void ApplyCurvesScript(CurveData& data, int32_t modeArgument, const char* const (&pointTexts)[4],
+                       int32_t kinds) {
+  ResetAllCurves(data);
+  data.mode = static_cast<ChannelMode>(static_cast<uint32_t>(modeArgument) & 0xFFu);
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    ReadPointText(pointTexts[curve], CurvePoints(data, curve), CurveSlotCount(curve));
+    const CurveKind kind = static_cast<CurveKind>((static_cast<uint32_t>(kinds) >> (2 * curve)) & 3u);
+    data.kind[curve] = kind < kKindCount ? kind : CurveKind{kKindSmooth};
+  }
+  RebuildAllCurves(data);
+}
+
 bool FssProc(FilterActivation* fa, const FilterFunctions*, char* out, int length) {
   return WriteConfigScript(*static_cast<const CurveData*>(fa->filter_data), out, length);
 }
+
+namespace {
+
+const char* StringArgument(CScriptValue& value) {
+  char** const text = value.asString();
+  return text != nullptr ? *text : nullptr;
+}
+
+}  // namespace
 
 void ScriptConfig(IScriptInterpreter*, void* context, CScriptValue* argv, int argc) {
   // The registered signature promises two arguments; a host that breaks it gets no change
   // rather than a read past its argument array.
   if (context == nullptr || argv == nullptr || argc < 2) return;
   FilterActivation* const fa = static_cast<FilterActivation*>(context);
-  char** const text = argv[1].asString();
   ApplyConfigScript(*static_cast<CurveData*>(fa->filter_data), argv[0].asInt(),
-                    text != nullptr ? *text : nullptr);
+                    StringArgument(argv[1]));
+}
+
+void ScriptConfigCurves(IScriptInterpreter*, void* context, CScriptValue* argv, int argc) {
+  if (context == nullptr || argv == nullptr || argc < 6) return;
+  FilterActivation* const fa = static_cast<FilterActivation*>(context);
+  const char* const texts[kCurveCount] = {StringArgument(argv[1]), StringArgument(argv[2]),
+                                          StringArgument(argv[3]), StringArgument(argv[4])};
+  ApplyCurvesScript(*static_cast<CurveData*>(fa->filter_data), argv[0].asInt(), texts,
+                    argv[5].asInt());
 }

@@ -1,12 +1,11 @@
 // The module's face towards the host: the two exported entries, the one filter it registers and
 // the small callbacks no other file owns. The definition table at the bottom wires every callback
 // to the code that owns it.
-#include <cstring>
-
 #include "editor/config_dialog.h"
 #include "engine/curve_data.h"
 #include "engine/frame_map.h"
 #include "host/config_script.h"
+#include "host/short_description.h"
 #include "host/filter_abi.h"
 
 namespace {
@@ -42,18 +41,16 @@ int StartProc(FilterActivation*, const FilterFunctions*) { return 0; }
 
 int EndProc(FilterActivation*, const FilterFunctions*) { return 0; }
 
-// The host does not say how long its buffer is; the longest text is "(MODE = Green)".
+// The host does not say how long its buffer is; WriteShortDescription keeps within 40 bytes.
 void StringProc(const FilterActivation* fa, const FilterFunctions*, char* out) {
-  static constexpr char kPrefix[] = "(MODE = ";
-  const char* const name = ModeName(InstanceOf(fa).mode);
-  const size_t nameLength = std::strlen(name);
-  std::memcpy(out, kPrefix, sizeof kPrefix - 1);
-  std::memcpy(out + sizeof kPrefix - 1, name, nameLength);
-  std::memcpy(out + sizeof kPrefix - 1 + nameLength, ")", 2);
+  WriteShortDescription(InstanceOf(fa), out);
 }
 
+// An overload follows its first entry at once, with a null name: the host looks for the name
+// once and then tries the entries directly after it by their argument lists.
 ScriptFunctionDef scriptFunctions[] = {
     {ScriptConfig, "Config", "0is"},
+    {ScriptConfigCurves, nullptr, "0issssi"},
     {nullptr, nullptr, nullptr},
 };
 

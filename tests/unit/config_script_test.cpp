@@ -110,8 +110,79 @@ TEST(ConfigScriptWriter, CoordinatesOutsideTheSquareAreWrittenAtItsEdge) {
 TEST(ConfigScriptWriter, LongestTextsFitTheirBound) {
   EXPECT_EQ(ConfigScriptLength(FullSetting(3)), 1036);
   EXPECT_EQ(ConfigScriptLength(FullSetting(255)), 1038);
-  EXPECT_EQ(kMaxConfigScriptLength, 1038);
+  EXPECT_EQ(kMaxOneCurveScriptLength, 1038);
   EXPECT_EQ(Written(FullSetting(255)).size(), 1038u);
+
+  // Every slot of all four curves, a three-digit mode and the largest kinds field: well inside
+  // the host's 4,096 bytes.
+  CurveData all = FullSetting(255);
+  for (ChannelCurve& curve : all.channel) {
+    for (int i = 0; i < kChannelSlots; ++i) curve.points[i] = ControlPoint{i, i};
+  }
+  for (CurveKind& kind : all.kind) kind = kKindLinear;
+  EXPECT_EQ(Written(all).size(), 1819u);
+  EXPECT_EQ(kMaxConfigScriptLength, 1819);
+}
+
+TEST(ConfigScriptWriter, FourCurveFormOnlyWhenTheSettingsNeedIt) {
+  CurveData data = Fresh();
+  data.points[0] = ControlPoint{0x40, 0x34};
+  data.kind[kCurveGreen] = 3;  // a stored field of 3 reads as smooth
+  EXPECT_EQ(Written(data), "Config(0,\"4034\")");
+
+  data.channel[kCurveGreen - 1].points[5] = ControlPoint{0x80, 0xa0};
+  EXPECT_EQ(Written(data), "Config(0,\"4034\",\"\",\"80a0\",\"\",0)");
+  data.channel[kCurveGreen - 1].points[5] = ControlPoint{kEmpty, kEmpty};
+  data.kind[kCurveBlue] = kKindLinear;
+  data.mode = 130;
+  EXPECT_EQ(Written(data), "Config(130,\"4034\",\"\",\"\",\"\",128)");
+}
+
+TEST(ConfigScriptReader, FourCurveFormReadsEachCurveAndKind) {
+  CurveData data = Fresh();
+  const char* const texts[kCurveCount] = {"4034c0cc", "", "80a0", nullptr};
+  ApplyCurvesScript(data, 0, texts, 16 | 3 << 6 | 0x7F00);
+  ExpectSlot(data, 0, 0x40, 0x34);
+  ExpectSlot(data, 1, 0xc0, 0xcc);
+  EXPECT_EQ(data.channel[kCurveGreen - 1].points[0].x, 0x80);
+  EXPECT_EQ(data.channel[kCurveGreen - 1].points[0].y, 0xa0);
+  EXPECT_FALSE(CurveHasPoints(data, kCurveRed));
+  EXPECT_FALSE(CurveHasPoints(data, kCurveBlue));
+  const CurveKind expectedKinds[kCurveCount] = {kKindSmooth, kKindSmooth, kKindMonotone,
+                                                kKindSmooth};
+  EXPECT_EQ(std::memcmp(data.kind, expectedKinds, sizeof expectedKinds), 0);
+  // The green table is built by its own kind: monotone through its point.
+  EXPECT_EQ(data.channel[kCurveGreen - 1].lut[128], 160);
+  EXPECT_EQ(Written(data), "Config(0,\"4034c0cc\",\"\",\"80a0\",\"\",16)");
+
+  // The one-curve form empties the channel curves and makes every kind smooth again.
+  ApplyConfigScript(data, 1, "80c8");
+  EXPECT_FALSE(CurveHasPoints(data, kCurveGreen));
+  EXPECT_EQ(data.channel[kCurveGreen - 1].lut[128], 128);
+  EXPECT_EQ(data.kind[kCurveGreen], kKindSmooth);
+  EXPECT_EQ(Written(data), "Config(1,\"80c8\")");
+}
+
+// Channel texts are read by the same rules as the master's, from buffers that end at their
+// terminator: short groups, non-hex, and texts longer than 64 groups never reach past either end.
+TEST(ConfigScriptReader, MalformedChannelTextsDoNoHarm) {
+  for (const std::string& text : {std::string("8"), std::string("80a"), std::string("80a0c"),
+                                  std::string("zz10"), std::string(300, 'f'),
+                                  std::string(4 * 64 + 2, '1')}) {
+    GuardedBuffer buffer(text.size() + 1, GuardedBuffer::Fence::kAfter);
+    std::memcpy(buffer.data(), text.c_str(), text.size() + 1);
+    CurveData data = Fresh();
+    std::memset(data.channelSnapshot, 0x77, sizeof data.channelSnapshot);
+    const char* const texts[kCurveCount] = {"", reinterpret_cast<const char*>(buffer.data()), "",
+                                            ""};
+    ApplyCurvesScript(data, 0, texts, 0);
+    for (const ControlPoint& p : data.channel[0].points) {
+      ASSERT_TRUE((p.x == -1 && p.y == -1) || (p.x >= 0 && p.x <= 255 && p.y >= 0 && p.y <= 255))
+          << text;
+    }
+    const unsigned char* after = reinterpret_cast<const unsigned char*>(data.channelSnapshot);
+    for (size_t i = 0; i < sizeof data.channelSnapshot; ++i) ASSERT_EQ(after[i], 0x77) << text;
+  }
 }
 
 // The host's buffer length is not known in advance: every length either holds the whole text or
@@ -278,6 +349,24 @@ TEST(ScriptConfig, ReadsTheHostsArgumentValues) {
   argv[0].u.l = 1;
   ScriptConfig(nullptr, &fa, argv, 1);
   EXPECT_EQ(data.mode, 255);
+
+  CScriptValue curves[6] = {};
+  curves[0] = argv[0];
+  char empty[] = "";
+  char* emptyPointer = empty;
+  for (int i = 1; i <= 4; ++i) {
+    curves[i].type = CScriptValue::T_STR;
+    curves[i].u.s = i == 3 ? &textPointer : &emptyPointer;
+  }
+  curves[4].u.s = nullptr;  // a missing text reads as empty
+  curves[5].type = CScriptValue::T_INT;
+  curves[5].u.i = 2 << 4;
+  ScriptConfigCurves(nullptr, &fa, curves, 5);
+  EXPECT_EQ(data.mode, 255);
+  ScriptConfigCurves(nullptr, &fa, curves, 6);
+  EXPECT_EQ(data.mode, 1);
+  EXPECT_EQ(data.channel[kCurveGreen - 1].points[0].x, 128);
+  EXPECT_EQ(data.kind[kCurveGreen], kKindLinear);
 }
 
 // A save and reload gives the same mode, the same points packed in order and the same table.

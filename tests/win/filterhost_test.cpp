@@ -2,7 +2,9 @@
 // raw frames through stdin and stdout, and one clear message for every kind of failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -32,16 +34,53 @@ std::string Hex(int32_t value, bool upper) {
 }
 
 // A setting as a script line may carry it (mixed case, groups that hold no point, a short last
-// group) and what saving it must give back.
+// group; one curve or four with their kinds) and what saving it must give back.
 struct Setting {
   std::string line;
   std::string saved;
   ChannelMode mode;
-  std::vector<ControlPoint> points;  // packed, in order
+  std::vector<ControlPoint> points[kCurveCount];  // packed, in order, by CurveIndex
+  CurveKind kinds[kCurveCount];
 };
 
-Setting RandomSetting(std::mt19937& random) {
+// A point text of up to maxGroups groups; the points it stands for are appended to points.
+std::string RandomPointText(std::mt19937& random, int32_t maxGroups,
+                            std::vector<ControlPoint>& points) {
   static const char* const kGaps[] = {"zzzz", "-1-1", " 0 0", "g0g0", "12zz", "    "};
+  const auto below = [&](uint32_t n) { return static_cast<int32_t>(random() % n); };
+  std::string text;
+  const int32_t groups = below(5) == 0 ? maxGroups : below(maxGroups + 1);
+  const int32_t gapChance = below(4);  // some settings have no gaps at all
+  for (int32_t g = 0; g < groups; ++g) {
+    if (gapChance > 0 && below(8) < gapChance) {
+      text += kGaps[below(6)];
+      continue;
+    }
+    const ControlPoint p{below(256), below(256)};
+    text += Hex(p.x, below(2) == 0) + Hex(p.y, below(2) == 0);
+    points.push_back(p);
+  }
+  if (groups < maxGroups && below(8) == 0) {
+    // A lone x repeats as y; an x with one digit of y takes that digit.
+    const int32_t x = below(256), y = below(16);
+    if (below(2) == 0) {
+      text += Hex(x, false);
+      points.push_back(ControlPoint{x, x});
+    } else {
+      text += Hex(x, false) + Hex(y, false).substr(1);
+      points.push_back(ControlPoint{x, y});
+    }
+  }
+  return text;
+}
+
+std::string SavedPoints(const std::vector<ControlPoint>& points) {
+  std::string text;
+  for (const ControlPoint& p : points) text += Hex(p.x, false) + Hex(p.y, false);
+  return text;
+}
+
+Setting RandomSetting(std::mt19937& random) {
   const auto below = [&](uint32_t n) { return static_cast<int32_t>(random() % n); };
   int32_t modeArgument;
   switch (below(10)) {
@@ -52,33 +91,41 @@ Setting RandomSetting(std::mt19937& random) {
   }
   Setting s;
   s.mode = static_cast<ChannelMode>(static_cast<uint32_t>(modeArgument) & 0xFF);
-  std::string text;
-  const int32_t groups = below(5) == 0 ? 256 : below(257);
-  const int32_t gapChance = below(4);  // some settings have no gaps at all
-  for (int32_t g = 0; g < groups; ++g) {
-    if (gapChance > 0 && below(8) < gapChance) {
-      text += kGaps[below(6)];
-      continue;
-    }
-    const ControlPoint p{below(256), below(256)};
-    text += Hex(p.x, below(2) == 0) + Hex(p.y, below(2) == 0);
-    s.points.push_back(p);
+  std::fill(std::begin(s.kinds), std::end(s.kinds), kKindSmooth);
+  const std::string master = RandomPointText(random, kSlotCount, s.points[kCurveMaster]);
+  const std::string mode = std::to_string(s.mode);
+  if (below(2) == 0) {
+    s.line = "Config(" + std::to_string(modeArgument) + ",\"" + master + "\")";
+    s.saved = "Config(" + mode + ",\"" + SavedPoints(s.points[kCurveMaster]) + "\")";
+    return s;
   }
-  if (groups < 256 && below(8) == 0) {
-    // A lone x repeats as y; an x with one digit of y takes that digit.
-    const int32_t x = below(256), y = below(16);
-    if (below(2) == 0) {
-      text += Hex(x, false);
-      s.points.push_back(ControlPoint{x, x});
-    } else {
-      text += Hex(x, false) + Hex(y, false).substr(1);
-      s.points.push_back(ControlPoint{x, y});
-    }
+  // The four-curve form; channel curves often empty, kinds often all smooth (or read as smooth),
+  // so that it is often saved in the one-curve form.
+  std::string texts[kCurveCount] = {master};
+  for (int curve = kCurveRed; curve <= kCurveBlue; ++curve) {
+    if (below(2) == 0) texts[curve] = RandomPointText(random, kChannelSlots, s.points[curve]);
   }
-  s.line = "Config(" + std::to_string(modeArgument) + ",\"" + text + "\")";
-  s.saved = "Config(" + std::to_string(s.mode) + ",\"";
-  for (const ControlPoint& p : s.points) s.saved += Hex(p.x, false) + Hex(p.y, false);
-  s.saved += "\")";
+  const int32_t kinds = below(3) == 0 ? 0 : below(3) == 0 ? 0xFF : below(1 << 12);
+  bool fourCurves = false;
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    const int32_t field = (kinds >> (2 * curve)) & 3;
+    s.kinds[curve] = static_cast<CurveKind>(field == 3 ? 0 : field);
+    fourCurves = fourCurves || s.kinds[curve] != kKindSmooth ||
+                 (curve != kCurveMaster && !s.points[curve].empty());
+  }
+  s.line = "Config(" + std::to_string(modeArgument) + ",\"" + texts[0] + "\",\"" + texts[1] +
+           "\",\"" + texts[2] + "\",\"" + texts[3] + "\"," + std::to_string(kinds) + ")";
+  s.saved = "Config(" + mode + ",\"" + SavedPoints(s.points[kCurveMaster]);
+  if (fourCurves) {
+    int32_t packed = 0;
+    for (int curve = 0; curve < kCurveCount; ++curve) {
+      s.saved += curve == 0 ? "" : "\",\"" + SavedPoints(s.points[curve]);
+      packed |= s.kinds[curve] << (2 * curve);
+    }
+    s.saved += "\"," + std::to_string(packed) + ")";
+  } else {
+    s.saved += "\")";
+  }
   return s;
 }
 
@@ -97,8 +144,12 @@ std::vector<std::string> JobValues(const std::string& output, const std::string&
   return values;
 }
 
+// A channel goes through its own curve, then through the master curve where the mode maps it.
 uint32_t MapPixel(uint32_t in, const CurveData& data) {
   uint32_t r = (in >> 16) & 0xFF, g = (in >> 8) & 0xFF, b = in & 0xFF;
+  r = static_cast<uint32_t>(data.channel[0].lut[r]) & 0xFF;
+  g = static_cast<uint32_t>(data.channel[1].lut[g]) & 0xFF;
+  b = static_cast<uint32_t>(data.channel[2].lut[b]) & 0xFF;
   const ChannelMode m = data.mode;
   if (m != kModeGreen && m != kModeBlue) r = static_cast<uint32_t>(data.lut[r]) & 0xFF;
   if (m != kModeRed && m != kModeBlue) g = static_cast<uint32_t>(data.lut[g]) & 0xFF;
@@ -114,8 +165,8 @@ std::string JobPicture(const std::string& stem, size_t job) {
 
 // Save and reload through the host: the first run takes the random settings and saves them,
 // the second takes the saved lines. Both must save the same text (same mode, same points packed
-// in order) and produce the same pictures, which must be the input mapped through the table
-// those points give.
+// in order, the one-curve form for every setting it can hold) and produce the same pictures,
+// which must be the input mapped through the tables those points and kinds give.
 TEST(FilterhostRoundTrip, ThousandsOfSeededSettings) {
   constexpr int kSettings = 2000;
   CreateDirectoryA("roundtrip", nullptr);
@@ -156,8 +207,13 @@ TEST(FilterhostRoundTrip, ThousandsOfSeededSettings) {
     std::memset(&expected, 0, sizeof expected);
     InitCurveData(expected);
     expected.mode = s.mode;
-    for (size_t k = 0; k < s.points.size(); ++k) expected.points[k] = s.points[k];
-    RebuildLut(expected);
+    for (int curve = 0; curve < kCurveCount; ++curve) {
+      for (size_t k = 0; k < s.points[curve].size(); ++k) {
+        CurvePoints(expected, curve)[k] = s.points[curve][k];
+      }
+      expected.kind[curve] = s.kinds[curve];
+    }
+    RebuildAllCurves(expected);
 
     Picture a, b;
     ASSERT_TRUE(ReadPicture(JobPicture("roundtrip/a", i), a, error)) << error;
@@ -249,10 +305,14 @@ TEST(FilterhostFailures, OneClearMessageAndANonZeroStatus) {
       {{TONARC_FAKE_REFUSE_PATH}, 1, "registration failed"},
       {{TONARC_FAKE_NO_FILTER_PATH}, 1, "registered no filter"},
       {{"MODULE", "--script", "Levels(1)"}, 1,
-       "unknown script function Levels; the filter offers Config(int, string)"},
-      {{"MODULE", "--script", "Config(1)"}, 1, "Config takes (int, string) but was given (int)"},
+       "unknown script function Levels; the filter offers Config(int, string), "
+       "Config(int, string, string, string, string, int)"},
+      {{"MODULE", "--script", "Config(1)"}, 1,
+       "Config takes (int, string) or (int, string, string, string, string, int) but was given "
+       "(int)"},
       {{"MODULE", "--script", "Config(\"1\",\"80c8\")"}, 1,
-       "Config takes (int, string) but was given (string, string)"},
+       "Config takes (int, string) or (int, string, string, string, string, int) but was given "
+       "(string, string)"},
       {{"MODULE", "--script", "Config(4294967296,\"\")"}, 1,
        "but was given (64-bit int, string)"},
       {{"MODULE", "--script", "Config(0,\"80c8\""}, 1, "malformed script line"},

@@ -129,7 +129,7 @@ TEST_F(ModuleEntries, DefinitionEntries) {
   EXPECT_EQ(d.copyProc, nullptr);
 }
 
-TEST_F(ModuleEntries, ScriptObjectHoldsConfigAndItsTerminator) {
+TEST_F(ModuleEntries, ScriptObjectHoldsConfigItsOverloadAndTheTerminator) {
   int version = 0, compatible = 0;
   ASSERT_EQ(Register(version, compatible), 0);
   const CScriptObject* const object = registration.passed.script_obj;
@@ -141,9 +141,13 @@ TEST_F(ModuleEntries, ScriptObjectHoldsConfigAndItsTerminator) {
   EXPECT_NE(functions[0].func_ptr, nullptr);
   EXPECT_STREQ(functions[0].name, "Config");
   EXPECT_STREQ(functions[0].arg_list, "0is");
-  EXPECT_EQ(functions[1].func_ptr, nullptr);
+  // The overload follows at once with a null name, which is how the host finds it.
+  EXPECT_NE(functions[1].func_ptr, nullptr);
   EXPECT_EQ(functions[1].name, nullptr);
-  EXPECT_EQ(functions[1].arg_list, nullptr);
+  EXPECT_STREQ(functions[1].arg_list, "0issssi");
+  EXPECT_EQ(functions[2].func_ptr, nullptr);
+  EXPECT_EQ(functions[2].name, nullptr);
+  EXPECT_EQ(functions[2].arg_list, nullptr);
 }
 
 // From here on the module is loaded through the shared host code, as filterhost loads it.
@@ -208,6 +212,16 @@ TEST_F(LoadedFilter, DescriptionNamesTheMode) {
   for (const auto& [mode, text] : cases) {
     Script(instance, "Config(" + std::to_string(mode) + ",\"\")");
     EXPECT_EQ(Description(instance), text) << mode;
+  }
+  // Channel curves in use and kinds other than smooth are named after the mode, briefly.
+  const std::vector<std::pair<std::string, std::string>> curves = {
+      {"Config(0,\"\",\"80a0\",\"\",\"40c0\",4)", "(MODE = RGB, +R+B, monotone)"},
+      {"Config(2,\"\",\"\",\"\",\"\",2)", "(MODE = Green, linear)"},
+      {"Config(2,\"\",\"01\",\"02\",\"03\",129)", "(MODE = Green, +R+G+B, monotone/linear)"}};
+  for (const auto& [line, text] : curves) {
+    Script(instance, line);
+    EXPECT_EQ(Description(instance), text) << line;
+    EXPECT_LT(text.size(), 40u);
   }
 }
 

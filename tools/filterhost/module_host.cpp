@@ -485,16 +485,26 @@ bool FilterInstance::Call(const ScriptCall& call, std::string& error) {
     error = "the filter has no script functions, so " + call.function + "(...) cannot run";
     return false;
   }
+  // As the editor finds a function: the first entry with the name, then it and the entries
+  // directly after it whose name is null (or the very same pointer) are its overloads, tried by
+  // their argument lists. A later entry that repeats the name text is never reached.
   const ScriptFunctionDef* match = nullptr;
   std::string offered;
   std::string sameName;
+  const char* groupName = nullptr;  // name of the overload group the entry belongs to
+  bool inCalledGroup = false;
+  bool calledGroupSeen = false;
   for (int i = 0; i < kMaxScriptFunctions; ++i) {
     const ScriptFunctionDef& entry = object->func_list[i];
     if (entry.func_ptr == nullptr && entry.name == nullptr && entry.arg_list == nullptr) break;
-    if (entry.name == nullptr) continue;
-    const std::string described = entry.name + DescribeSignature(entry.arg_list);
-    offered += (offered.empty() ? "" : ", ") + described;
-    if (call.function != entry.name) continue;
+    if (entry.name != nullptr && entry.name != groupName) {
+      groupName = entry.name;
+      inCalledGroup = !calledGroupSeen && call.function == groupName;
+      calledGroupSeen = calledGroupSeen || inCalledGroup;
+    }
+    if (groupName == nullptr) continue;
+    offered += (offered.empty() ? "" : ", ") + (groupName + DescribeSignature(entry.arg_list));
+    if (!inCalledGroup) continue;
     sameName += (sameName.empty() ? "" : " or ") + DescribeSignature(entry.arg_list);
     if (match == nullptr && entry.func_ptr != nullptr &&
         SignatureMatches(entry.arg_list, call.arguments)) {
