@@ -4,6 +4,10 @@
 #include "editor/resource.h"
 #include "engine/curve_data.h"
 
+// The linker's symbol for the first byte of the file this code is linked into: its instance
+// handle.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace {
 
 // A press selects a point when it lies within this many curve units of it on each axis.
@@ -129,8 +133,11 @@ int ConfigProc(FilterActivation* fa, const FilterFunctions*, HWND owner) {
   CurveData& data = *static_cast<CurveData*>(fa->filter_data);
   data.preview = fa->ifp;
   TakeSnapshot(data);
-  HINSTANCE module = nullptr;
-  if (fa->filter != nullptr && fa->filter->module != nullptr) {
+  // The dialog lives in this module's resources. A host names the module in the activation; one
+  // that does not would otherwise send the search to its own executable, where it fails.
+  HINSTANCE module = reinterpret_cast<HINSTANCE>(&__ImageBase);
+  if (fa->filter != nullptr && fa->filter->module != nullptr &&
+      fa->filter->module->hInstModule != nullptr) {
     module = fa->filter->module->hInstModule;
   }
   return static_cast<int>(DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_FILTER_CONFIG), owner,

@@ -90,19 +90,27 @@ COLORREF MappedColour(ChannelMode mode, int32_t lutEntry) {
   }
 }
 
+// Grey i covers the rows from H - (i + 1) H/255 (exclusive) down to H - i H/255, so the levels
+// share the bar's height between them with no row left out: at 255 rows one row each, grey 0 on
+// row 255 just below the bar and row 0 above grey 254 left to the background; at any other height
+// the same ramp stretched or squeezed.
 void DrawOutputBar(HWND bar) {
   Clear(bar);
   Surface surface(bar);
   if (!surface.ok()) return;
-  const double sy = surface.h() / 255.0;
-  // Anchored at row 255, not at the bar's height: grey 0 sits on row 255 whatever the size.
+  const int32_t h = surface.h();
+  const double sy = h / 255.0;
+  int32_t below = h;  // the lowest row of the current level
   for (int32_t i = 0; i < 255; ++i) {
+    const int32_t above = Trunc(h - (i + 1) * sy);  // the row just above this level
     surface.Pen(PS_SOLID, RGB(i, i, i));
-    const int32_t y = Trunc(255 - i * sy);
-    surface.Line(0, y, surface.w(), y);
+    for (int32_t y = below; y > above; --y) surface.Line(0, y, surface.w(), y);
+    below = above;
   }
 }
 
+// Input level i in column trunc(i W/255), widened over the columns up to the next level's when a
+// level has more than one; the last column is left to the background, as at 256 columns.
 void DrawInputBar(HWND bar, const CurveData& data) {
   Clear(bar);
   Surface surface(bar);
@@ -110,11 +118,16 @@ void DrawInputBar(HWND bar, const CurveData& data) {
   const double sx = surface.w() / 255.0;
   const int32_t h = surface.h();
   for (int32_t i = 0; i < 255; ++i) {
-    const int32_t x = Trunc(i * sx);
-    surface.Pen(PS_SOLID, MappedColour(data.mode, data.lut[i]));
-    surface.Line(x, 0, x, h);
-    surface.Pen(PS_SOLID, RGB(i, i, i));
-    surface.Line(x, h, x, h / 2);
+    const int32_t first = Trunc(i * sx);
+    int32_t last = Trunc((i + 1) * sx) - 1;
+    if (last > surface.w() - 2) last = surface.w() - 2;
+    if (last < first) last = first;
+    for (int32_t x = first; x <= last; ++x) {
+      surface.Pen(PS_SOLID, MappedColour(data.mode, data.lut[i]));
+      surface.Line(x, 0, x, h);
+      surface.Pen(PS_SOLID, RGB(i, i, i));
+      surface.Line(x, h, x, h / 2);
+    }
   }
 }
 
@@ -196,17 +209,19 @@ void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data) {
 
 void MapMouseToCurve(HWND view, LPARAM position, int32_t& x, int32_t& y) {
   const ClientSize size = ReadClientSize(view);
+  // The view's client origin in the dialog's client area: (12, 12) at the reference layout.
+  POINT origin = {0, 0};
+  MapWindowPoints(view, GetParent(view), &origin, 1);
   const int32_t mx = static_cast<int32_t>(static_cast<uint32_t>(position) & 0xFFFFu);
   const int32_t my = static_cast<int32_t>((static_cast<uint32_t>(position) >> 16) & 0xFFFFu);
   // Strict on both sides: the view's first column and row count as outside.
-  if (!(kViewOffset < mx && mx < size.w + kViewOffset && kViewOffset < my &&
-        my < size.h + kViewOffset)) {
+  if (!(origin.x < mx && mx < size.w + origin.x && origin.y < my && my < size.h + origin.y)) {
     x = kEmpty;
     y = kEmpty;
     return;
   }
   const double sx = size.w / 256.0;
   const double sy = size.h / 256.0;
-  x = Trunc((mx - kViewOffset) / sx);
-  y = Trunc((size.h - my + kViewOffset) / sy);
+  x = Trunc((mx - origin.x) / sx);
+  y = Trunc((size.h - my + origin.y) / sy);
 }

@@ -10,10 +10,6 @@
 
 #include "engine/curve_data.h"
 
-// Where the curve view's client area is taken to begin inside the dialog's client area, in pixels
-// on both axes. The mouse mapping relies on this constant, never on the view's actual position.
-constexpr int32_t kViewOffset = 12;
-
 // Clears the view to its background and draws the dotted quarter grid.
 void DrawGrid(HWND view);
 
@@ -28,10 +24,12 @@ void DrawPointMarkers(HWND view, const CurveData& data);
 void RefreshEditor(HWND view, CurveData& data);
 
 // The grey ramp of the output bar, then the input bar: the mapped colour of each input level
-// above the grey of the input level itself.
+// above the grey of the input level itself. Both ramps spread over the bar's own length, so that
+// a bar laid out larger at a higher screen scale is filled from end to end.
 void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data);
 
 // Turns a mouse message's position word (dialog client coordinates, x in the low 16 bits, y in
 // the high 16 bits, both unsigned) into curve units 0..255, or (-1, -1) when the position is not
-// strictly inside the view.
+// strictly inside the view. The view's client area is found where the dialog actually laid it
+// out, which moves and grows with the screen scale.
 void MapMouseToCurve(HWND view, LPARAM position, int32_t& x, int32_t& y);

@@ -55,7 +55,8 @@ OpenDialog::~OpenDialog() {
 
 void OpenDialog::Layout(int viewW, int viewH, int outW, int outH, int inW, int inH) {
   // Room for every layout the tests use, with the buttons left where the template puts them.
-  RECT frame = {0, 0, 12 + viewW + 12 + outW + 160, 12 + viewH + 12 + inH + 12};
+  RECT frame = {0, 0, 12 + viewW + 12 + outW + 160,
+                12 + (viewH > outH ? viewH : outH) + 12 + inH + 12};
   AdjustWindowRectEx(&frame, GetWindowLongA(window, GWL_STYLE), FALSE,
                      GetWindowLongA(window, GWL_EXSTYLE));
   RECT current;
@@ -126,7 +127,10 @@ int RunConfigProc(CurveData& data, IFilterPreview* preview, int closingId,
   fa.filter = &definition;
   fa.filter_data = &data;
   fa.ifp = preview;
+  return RunConfigProc(fa, closingId, visit);
+}
 
+int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(HWND)>& visit) {
   g_visit = visit;
   g_closingId = closingId;
   const UINT_PTR timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, VisitDialog);

@@ -60,6 +60,9 @@ class RecordingPreview : public IFilterPreview {
   void Note(const char* name) { calls.push_back(name); }
 };
 
+// Where the reference layout puts the curve view's client area inside the dialog's, on both axes.
+constexpr int32_t kViewOffset = 12;
+
 // The refresh a full redraw asks of the preview.
 inline const char* kRefreshCalls = "UndoSystem RedoSystem RedoFrame";
 
@@ -135,6 +138,8 @@ class OpenDialog {
 // result.
 int RunConfigProc(CurveData& data, IFilterPreview* preview, int closingId,
                   const std::function<void(HWND)>& visit, HINSTANCE resources = nullptr);
+// The same with an activation of the caller's making.
+int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(HWND)>& visit);
 
 // Every slot a point within 0..255 or exactly (-1, -1).
 ::testing::AssertionResult SlotsWellFormed(const CurveData& data);

@@ -172,32 +172,45 @@ TEST_F(Drawing, OutputBarAtTheReferenceHeight) {
   }
 }
 
-// The ramp hangs from row 255 whatever the height; what a row shows is the last level that lands
-// on it, or the background.
-void ExpectOutputBarRows(gui::OpenDialog& dlg, int h) {
-  const double sy = h / 255.0;
-  std::vector<COLORREF> want(h, Background());
-  for (int i = 0; i < 255; ++i) {
-    const int y = static_cast<int>(255 - i * sy);
-    if (y >= 0 && y < h) want[y] = Grey(i);
+// At any other height the ramp still runs from the bar's bottom row to its top: every row from 1
+// down is grey, darker row by row, the bottom one at most grey 1 and no level skipped by more
+// than the squeeze demands.
+void ExpectOutputBarFilled(gui::OpenDialog& dlg, int h) {
+  SCOPED_TRACE("height " + std::to_string(h));
+  EXPECT_EQ(Pixel(dlg.OutputBar(), 7, 0), Background());
+  int previous = 255;
+  for (int y = 1; y < h; ++y) {
+    const COLORREF c = Pixel(dlg.OutputBar(), 7, y);
+    const int level = GetRValue(c);
+    ASSERT_EQ(c, Grey(level)) << "row " << y;
+    ASSERT_LE(level, previous) << "row " << y;
+    ASSERT_LE(previous - level, (255 + h - 1) / h + (y == 1 ? 1 : 0)) << "row " << y;
+    previous = level;
   }
-  for (int y = 0; y < h; ++y) ASSERT_EQ(Pixel(dlg.OutputBar(), 7, y), want[y]) << "row " << y;
+  EXPECT_LE(previous, 1) << "the bottom row";
+  EXPECT_GE(GetRValue(Pixel(dlg.OutputBar(), 7, 1)), 253) << "row 1";
 }
 
-TEST_F(Drawing, OutputBarAtOtherHeights) {
-  dlg.Layout(256, 255, 15, 200, 256, 24);
+TEST_F(Drawing, BarsSpreadOverTheirOwnSize) {
+  for (int h : {200, 300, 373}) {
+    dlg.Layout(256, 255, 15, h, 256, 24);
+    DrawGradientBars(dlg.OutputBar(), dlg.InputBar(), data);
+    ExpectOutputBarFilled(dlg, h);
+  }
+  dlg.Layout(256, 255, 15, 255, 428, 24);
   DrawGradientBars(dlg.OutputBar(), dlg.InputBar(), data);
-  for (int y = 0; y <= 54; ++y) ASSERT_EQ(Pixel(dlg.OutputBar(), 3, y), Background()) << y;
-  EXPECT_EQ(Pixel(dlg.OutputBar(), 3, 55), Grey(254));
-  EXPECT_EQ(Pixel(dlg.OutputBar(), 3, 199), Grey(71));
-  ExpectOutputBarRows(dlg, 200);
-
-  dlg.Layout(256, 255, 15, 300, 256, 24);
-  DrawGradientBars(dlg.OutputBar(), dlg.InputBar(), data);
-  for (int y : {1, 8, 14, 21}) EXPECT_EQ(Pixel(dlg.OutputBar(), 3, y), Background()) << y;
-  for (int y = 256; y < 300; ++y) ASSERT_EQ(Pixel(dlg.OutputBar(), 3, y), Background()) << y;
-  EXPECT_EQ(Pixel(dlg.OutputBar(), 3, 0), Grey(217));  // 255 - 217 * 300/255 = -0.29: row 0
-  ExpectOutputBarRows(dlg, 300);
+  // The input bar at 428 columns: every column but the last shows a level, in order.
+  int previous = -1;
+  for (int x = 0; x < 427; ++x) {
+    const COLORREF c = Pixel(dlg.InputBar(), x, 20);
+    const int level = GetRValue(c);
+    ASSERT_EQ(c, Grey(level)) << "column " << x;
+    ASSERT_GE(level, previous) << "column " << x;
+    ASSERT_LE(level - previous, 1) << "column " << x;
+    previous = level;
+  }
+  EXPECT_EQ(previous, 254);
+  EXPECT_EQ(Pixel(dlg.InputBar(), 427, 20), Background());
 }
 
 TEST_F(Drawing, InputBarShowsTheMappedLevelAboveTheInputLevel) {
@@ -269,13 +282,14 @@ TEST_F(Drawing, InputBarAtAnotherWidth) {
   dlg.Layout(256, 255, 15, 255, 400, 30);  // repaints the dialog, which rebuilds the table
   for (int i = 0; i < kLutSize; ++i) data.lut[i] = 255 - i;
   DrawGradientBars(dlg.OutputBar(), dlg.InputBar(), data);
-  // Column trunc(i * 400/255): level 100 at 156, level 101 at 158; 157 stays background. The
+  // Level i from column trunc(i * 400/255): level 100 at 156 and 157, level 101 from 158. The
   // mapped colour takes rows 0..15 (30 div 2), the input level rows 16..29.
   EXPECT_EQ(Pixel(dlg.InputBar(), 156, 0), Grey(155));
   EXPECT_EQ(Pixel(dlg.InputBar(), 156, 15), Grey(155));
   EXPECT_EQ(Pixel(dlg.InputBar(), 156, 16), Grey(100));
   EXPECT_EQ(Pixel(dlg.InputBar(), 156, 29), Grey(100));
-  EXPECT_EQ(Pixel(dlg.InputBar(), 157, 5), Background());
+  EXPECT_EQ(Pixel(dlg.InputBar(), 157, 5), Grey(155));
+  EXPECT_EQ(Pixel(dlg.InputBar(), 157, 29), Grey(100));
   EXPECT_EQ(Pixel(dlg.InputBar(), 158, 5), Grey(154));
   EXPECT_EQ(Pixel(dlg.InputBar(), 399, 5), Background());
   EXPECT_EQ(Pixel(dlg.InputBar(), 398, 29), Grey(254));

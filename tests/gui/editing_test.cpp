@@ -440,6 +440,22 @@ TEST_F(Editing, ConfigProcReportsADialogThatCannotBeMade) {
   EXPECT_FALSE(visited);
 }
 
+TEST_F(Editing, ConfigProcFindsItsOwnDialogWhenTheHostNamesNoModule) {
+  FilterModule noHandle = {};
+  FilterDefinition namesNoHandle = {};
+  namesNoHandle.module = &noHandle;
+  FilterDefinition namesNone = {};
+  FilterDefinition* const definitions[] = {&namesNoHandle, &namesNone, nullptr};
+  for (FilterDefinition* definition : definitions) {
+    FilterActivation fa = {};
+    fa.filter = definition;
+    fa.filter_data = &data;
+    bool visited = false;
+    EXPECT_EQ(gui::RunConfigProc(fa, IDOK, [&](HWND) { visited = true; }), 0);
+    EXPECT_TRUE(visited);
+  }
+}
+
 // The real mouse, through the platform's input queue: presses over the view reach the dialog
 // through the transparent static, and a release anywhere ends the drag.
 TEST_F(Editing, RealMouseDragEndsWhereverTheButtonIsReleased) {

@@ -114,9 +114,11 @@ TEST(FilterhostConfigure, PreviewDragAndApply) {
     // A press a quarter into the view from its top-left corner, then the release.
     RECT view;
     GetClientRect(GetDlgItem(dialog, IDC_CURVE_VIEW), &view);
-    const int mx = 12 + view.right / 4, my = 12 + view.bottom / 4;
-    expectX = 256 * (mx - 12) / view.right;
-    expectY = 256 * (view.bottom + 12 - my) / view.bottom;
+    POINT origin = {0, 0};
+    MapWindowPoints(GetDlgItem(dialog, IDC_CURVE_VIEW), dialog, &origin, 1);
+    const int mx = origin.x + view.right / 4, my = origin.y + view.bottom / 4;
+    expectX = 256 * (mx - origin.x) / view.right;
+    expectY = 256 * (view.bottom + origin.y - my) / view.bottom;
     SendToChild(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(mx, my));
     SendToChild(dialog, WM_LBUTTONUP, 0, MAKELPARAM(mx, my));
 
