@@ -110,6 +110,23 @@ int32_t InsertCurvePoint(CurveData& data, int curve, int32_t x, int32_t y) {
                     y);
 }
 
+int32_t NeighbourPoint(const CurveData& data, int curve, int32_t slot, int step) {
+  const ControlPoint* points = CurvePoints(data, curve);
+  const int32_t editable = CurveEditableSlots(curve);
+  const bool from = slot >= 0 && slot < editable && IsValidPoint(points[slot]);
+  // Points ordered by (x, slot); the nearest one beyond `slot` in the direction of step.
+  const auto before = [&](int32_t a, int32_t b) {
+    return points[a].x != points[b].x ? points[a].x < points[b].x : a < b;
+  };
+  int32_t best = kEmpty;
+  for (int32_t i = 0; i < editable; ++i) {
+    if (!IsValidPoint(points[i]) || i == slot) continue;
+    if (from && (step > 0 ? !before(slot, i) : !before(i, slot))) continue;
+    if (best == kEmpty || (step > 0 ? before(i, best) : before(best, i))) best = i;
+  }
+  return best == kEmpty && from ? slot : best;
+}
+
 void DeletePoint(CurveData& data, int32_t slot) {
   if (slot < 0 || slot >= kSlotCount) return;
   data.points[slot] = ControlPoint{kEmpty, kEmpty};

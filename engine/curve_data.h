@@ -114,6 +114,11 @@ bool MasterMapsChannel(ChannelMode mode, int channel);
 // InsertPoint on any curve.
 int32_t InsertCurvePoint(CurveData& data, int curve, int32_t x, int32_t y);
 
+// The editable slot whose point comes next (step 1) or before (step -1) the point of `slot` in x
+// order, points of equal x in slot order; from no slot (-1), the first or the last point. -1 when
+// there is none, or `slot` itself when it is the last (first) already.
+int32_t NeighbourPoint(const CurveData& data, int curve, int32_t slot, int step);
+
 // Places (x, y) in x order: before the first slot (0..254) that is empty or holds a greater x.
 // Points from that slot up to the next empty slot move one place towards the end; the empty slot
 // takes the last of them, so no point is ever pushed out. Returns the slot, or -1 (and changes
