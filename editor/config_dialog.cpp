@@ -1,8 +1,14 @@
 #include "editor/config_dialog.h"
 
+#include <new>
+
+#include "editor/curve_file_dialog.h"
 #include "editor/curve_view.h"
+#include "editor/editor_state.h"
+#include "editor/point_editing.h"
 #include "editor/resource.h"
 #include "engine/curve_data.h"
+#include "engine/presets.h"
 
 // The linker's symbol for the first byte of the file this code is linked into: its instance
 // handle.
@@ -10,72 +16,228 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
-// A press selects a point when it lies within this many curve units of it on each axis.
-constexpr int32_t kHitRadius = 8;
+// The dialog's own state hangs on its window under this name; the CurveData pointer keeps the
+// window's user slot.
+constexpr char kEditorProperty[] = "tonarc.editor";
+// Posted when the host shows its preview: the frame is sampled once the host's call has returned.
+constexpr UINT kSampleMessage = WM_APP + 1;
+
+constexpr const char* kCurveNames[kCurveCount] = {"Master", "Red", "Green", "Blue"};
 
 CurveData* DialogData(HWND dialog) {
   return reinterpret_cast<CurveData*>(GetWindowLongPtr(dialog, DWLP_USER));
 }
 
-void FullRedraw(HWND dialog, CurveData& data) {
-  RefreshEditor(GetDlgItem(dialog, IDC_CURVE_VIEW), data);
-  DrawGradientBars(GetDlgItem(dialog, IDC_OUTPUT_BAR), GetDlgItem(dialog, IDC_INPUT_BAR), data);
+void Fill(HWND dialog, int id, const char* const* names, int count) {
+  for (int i = 0; i < count; ++i) {
+    SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(names[i]));
+  }
 }
 
-int32_t Distance(int32_t a, int32_t b) { return a > b ? a - b : b - a; }
+// The selectors showing what the settings and the editor hold now.
+void ShowSelections(HWND dialog, const CurveData& data, const EditorState& editor) {
+  SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, data.mode, 0);
+  SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, editor.curve, 0);
+  SendDlgItemMessageA(dialog, IDC_KIND, CB_SETCURSEL, KindOf(data, editor.curve), 0);
+}
 
-// The first slot in 0..254 whose point lies within the hit square, or -1. A lower slot wins even
-// when a later one is nearer; slot 255 cannot be picked.
-int32_t HitSlot(const CurveData& data, int32_t x, int32_t y) {
-  for (int32_t i = 0; i < kEditableSlots; ++i) {
-    const ControlPoint& p = data.points[i];
-    if (IsValidPoint(p) && Distance(x, p.x) <= kHitRadius && Distance(y, p.y) <= kHitRadius) {
-      return i;
+// The host's preview calls these; it keeps them until they are set again, so the dialog always
+// sets them back to null before it ends. The context is the dialog window, never a pointer that
+// could outlive it.
+void SampleArrived(void* frame, int32_t, int32_t, void* context) {
+  HWND dialog = static_cast<HWND>(context);
+  EditorState* editor = IsWindow(dialog) ? EditorOf(dialog) : nullptr;
+  const VFBitmap* bitmap = static_cast<const VFBitmap*>(frame);
+  if (editor == nullptr || bitmap == nullptr) return;
+  CountFrameLevels(bitmap->data, bitmap->w, bitmap->h, bitmap->pitch, editor->counts);
+  editor->sampled = true;
+}
+
+void PreviewShownOrHidden(bool shown, void* context) {
+  if (shown) PostMessageA(static_cast<HWND>(context), kSampleMessage, 0, 0);
+}
+
+void SampleCurrentFrame(HWND dialog, CurveData& data) {
+  if (data.preview != nullptr && data.preview->SampleCurrentFrame()) FullRedraw(dialog, data);
+}
+
+// Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z undo and redo wherever the focus is in the dialog. The dialog
+// manager's own loop passes every message through this filter before it handles it.
+LRESULT CALLBACK DialogKeys(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && msg != nullptr && msg->message == WM_KEYDOWN &&
+      (msg->wParam == 'Z' || msg->wParam == 'Y') && GetKeyState(VK_CONTROL) < 0) {
+    HWND dialog = GetAncestor(msg->hwnd, GA_ROOT);
+    if (dialog != nullptr && EditorOf(dialog) != nullptr) {
+      const bool redo = msg->wParam == 'Y' || GetKeyState(VK_SHIFT) < 0;
+      SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(redo ? IDC_REDO : IDC_UNDO, BN_CLICKED), 0);
+      return TRUE;
     }
   }
-  return kEmpty;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Curve coordinates of a mouse message, or false when it lies off the curve view.
-bool MouseToCurve(HWND dialog, LPARAM position, int32_t& x, int32_t& y) {
-  MapMouseToCurve(GetDlgItem(dialog, IDC_CURVE_VIEW), position, x, y);
-  return x != kEmpty && y != kEmpty;
+void OpenEditor(HWND dialog, CurveData& data) {
+  EditorState* editor = new (std::nothrow) EditorState;
+  if (editor == nullptr) return;
+  editor->data = &data;
+  editor->curve = kCurveMaster;
+  editor->current = kEmpty;
+  editor->nudging = false;
+  editor->sampled = false;
+  editor->shown[0] = editor->shown[1] = -2;
+  StartHistory(editor->history, data);
+  editor->keyHook = SetWindowsHookExA(WH_MSGFILTER, DialogKeys, nullptr, GetCurrentThreadId());
+  SetPropA(dialog, kEditorProperty, editor);
+  WrapEditingControls(dialog, *editor);
+}
+
+// Everything the editor holds goes before the dialog ends: the host's callbacks, the key filter,
+// the wrapped controls and the state. Whatever arrives later finds no editor.
+void CloseEditor(HWND dialog, CurveData& data) {
+  EditorState* editor = static_cast<EditorState*>(RemovePropA(dialog, kEditorProperty));
+  if (editor == nullptr) return;
+  if (data.preview != nullptr) {
+    data.preview->SetButtonCallback(nullptr, nullptr);
+    data.preview->SetSampleCallback(nullptr, nullptr);
+  }
+  if (editor->keyHook != nullptr) UnhookWindowsHookEx(editor->keyHook);
+  UnwrapEditingControls(dialog, *editor);
+  delete editor;
 }
 
 void OnInitDialog(HWND dialog, CurveData& data) {
   // A drag never carries over from an earlier opening.
   data.selected = kEmpty;
+  OpenEditor(dialog, data);
+  EditorState* editor = EditorOf(dialog);
+  if (editor == nullptr) {
+    EndDialog(dialog, -1);  // no memory for the editor: as if the dialog could not be made
+    return;
+  }
   HWND selector = GetDlgItem(dialog, IDC_MODE);
   for (const char* name : kModeNames) {
     SendMessageA(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   // A mode above Blue (possible from a script) selects no item; the selector then shows none.
   SendMessageA(selector, CB_SETCURSEL, data.mode, 0);
+  Fill(dialog, IDC_CURVE, kCurveNames, kCurveCount);
+  Fill(dialog, IDC_KIND, kKindNames, kKindCount);
+  Fill(dialog, IDC_PRESET, kPresetNames, kPresetCount);
+  SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, editor->curve, 0);
+  SendDlgItemMessageA(dialog, IDC_KIND, CB_SETCURSEL, KindOf(data, editor->curve), 0);
   HWND previewButton = GetDlgItem(dialog, IDC_PREVIEW);
   if (data.preview != nullptr) {
     data.preview->InitButton(previewButton);
   } else {
     EnableWindow(previewButton, FALSE);
+    EnableWindow(GetDlgItem(dialog, IDC_SAMPLE), FALSE);
   }
+  FullRedraw(dialog, data);
+  if (data.preview != nullptr) {
+    data.preview->SetButtonCallback(PreviewShownOrHidden, dialog);
+    data.preview->SetSampleCallback(SampleArrived, dialog);
+  }
+}
+
+// After the settings changed as a whole (undo, redo, a preset, a file): selectors, the current
+// point and every picture follow.
+void ShowNewSettings(HWND dialog, CurveData& data, EditorState& editor) {
+  editor.nudging = false;
+  if (editor.current != kEmpty && !IsValidPoint(CurvePoints(data, editor.curve)[editor.current])) {
+    editor.current = kEmpty;
+  }
+  ShowSelections(dialog, data, editor);
   FullRedraw(dialog, data);
 }
 
-INT_PTR OnCommand(HWND dialog, CurveData& data, int id) {
+// The commands of the editor's own controls. Returns FALSE for an id that is not one of them.
+INT_PTR OnEditorCommand(HWND dialog, CurveData& data, int id, int code) {
+  EditorState* editor = EditorOf(dialog);
+  if (editor == nullptr) return FALSE;
+  const auto selection = [&] {
+    return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+  };
+  switch (id) {
+    case IDC_CURVE:
+      if (code == CBN_SELCHANGE && selection() >= 0 && selection() < kCurveCount) {
+        editor->curve = selection();
+        editor->current = kEmpty;
+        editor->nudging = false;
+        data.selected = kEmpty;
+        ShowSelections(dialog, data, *editor);
+        FullRedraw(dialog, data);
+      }
+      return TRUE;
+    case IDC_KIND:
+      if (code == CBN_SELCHANGE && selection() >= 0 && selection() < kKindCount) {
+        data.kind[editor->curve] = static_cast<CurveKind>(selection());
+        FullRedraw(dialog, data);
+        RecordChange(dialog, *editor);
+      }
+      return TRUE;
+    case IDC_PRESET:
+      if (code == CBN_SELCHANGE) {
+        const int preset = selection();
+        if (!ApplyPreset(data, preset)) return TRUE;
+        ShowNewSettings(dialog, data, *editor);
+        RecordChange(dialog, *editor);
+        SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, preset, 0);
+      }
+      return TRUE;
+    case IDC_POINT_INPUT:
+    case IDC_POINT_OUTPUT:
+      // Leaving the field sets the point, as Enter does.
+      if (code == EN_KILLFOCUS) CommitPointField(dialog, id);
+      return TRUE;
+    case IDC_SAMPLE:
+      SampleCurrentFrame(dialog, data);
+      return TRUE;
+    case IDC_LOAD:
+      if (LoadCurvesChosenByUser(dialog, data)) {
+        ShowNewSettings(dialog, data, *editor);
+        RecordChange(dialog, *editor);
+      }
+      return TRUE;
+    case IDC_SAVE:
+      SaveCurvesChosenByUser(dialog, data);
+      return TRUE;
+    case IDC_UNDO:
+    case IDC_REDO:
+      if (id == IDC_UNDO ? UndoEdit(editor->history, data) : RedoEdit(editor->history, data)) {
+        SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        ShowNewSettings(dialog, data, *editor);
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR OnCommand(HWND dialog, CurveData& data, int id, int code) {
+  EditorState* editor = EditorOf(dialog);
   switch (id) {
     case IDOK:
       TakeSnapshot(data);
+      CloseEditor(dialog, data);
       EndDialog(dialog, 0);
       return TRUE;
     case IDCANCEL:
       // The mode has no snapshot: a mode picked in the dialog survives Cancel.
       RestoreSnapshot(data);
+      CloseEditor(dialog, data);
       EndDialog(dialog, 0);
       return TRUE;
     case IDC_RESET:
       data.mode = kModeRgb;
-      ResetCurve(data);
+      ResetAllCurves(data);
+      if (editor != nullptr) editor->current = kEmpty;
       FullRedraw(dialog, data);
       SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, data.mode, 0);
+      if (editor != nullptr) {
+        ShowSelections(dialog, data, *editor);
+        RecordChange(dialog, *editor);
+      }
       return TRUE;
     case IDC_PREVIEW:
       if (data.preview != nullptr) data.preview->Toggle(dialog);
@@ -87,47 +249,20 @@ INT_PTR OnCommand(HWND dialog, CurveData& data, int id) {
       if (item >= 0 && item < kModeCount) data.mode = static_cast<ChannelMode>(item);
       // Only the bars follow a mode change; the curve and the preview wait for the next redraw.
       DrawGradientBars(GetDlgItem(dialog, IDC_OUTPUT_BAR), GetDlgItem(dialog, IDC_INPUT_BAR),
-                       data);
+                       data, editor != nullptr ? editor->curve : kCurveMaster);
+      if (editor != nullptr) RecordChange(dialog, *editor);
       return TRUE;
     }
     default:
-      return FALSE;
+      return OnEditorCommand(dialog, data, id, code);
   }
 }
 
-void OnLeftPress(HWND dialog, CurveData& data, LPARAM position) {
-  int32_t x, y;
-  if (!MouseToCurve(dialog, position, x, y)) return;
-  const int32_t hit = HitSlot(data, x, y);
-  if (hit != kEmpty) data.selected = hit;
-  if (data.selected == kEmpty) data.selected = InsertPoint(x, y, data);
-  // The drag lasts exactly as long as the button: the release comes back here wherever it
-  // happens, and a lost capture ends the drag.
-  if (data.selected != kEmpty) SetCapture(dialog);
-  FullRedraw(dialog, data);
-}
-
-void OnMove(HWND dialog, CurveData& data, LPARAM position) {
-  int32_t x, y;
-  if (data.selected == kEmpty || !MouseToCurve(dialog, position, x, y)) return;
-  MovePoint(data, data.selected, x, y);
-  FullRedraw(dialog, data);
-}
-
-void OnLeftRelease(HWND dialog, CurveData& data) {
-  data.selected = kEmpty;
-  if (GetCapture() == dialog) ReleaseCapture();
-}
-
-void OnRightPress(HWND dialog, CurveData& data, LPARAM position) {
-  int32_t x, y;
-  if (!MouseToCurve(dialog, position, x, y)) return;
-  const int32_t hit = HitSlot(data, x, y);
-  if (hit != kEmpty) DeletePoint(data, hit);
-  FullRedraw(dialog, data);
-}
-
 }  // namespace
+
+EditorState* EditorOf(HWND dialog) {
+  return static_cast<EditorState*>(GetPropA(dialog, kEditorProperty));
+}
 
 int ConfigProc(FilterActivation* fa, const FilterFunctions*, HWND owner) {
   CurveData& data = *static_cast<CurveData*>(fa->filter_data);
@@ -163,7 +298,7 @@ INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       return FALSE;
     }
     case WM_COMMAND:
-      return OnCommand(dialog, *data, LOWORD(wParam));
+      return OnCommand(dialog, *data, LOWORD(wParam), HIWORD(wParam));
     case WM_LBUTTONDOWN:
       OnLeftPress(dialog, *data, lParam);
       return FALSE;
@@ -174,10 +309,16 @@ INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       OnLeftRelease(dialog, *data);
       return FALSE;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != dialog) data->selected = kEmpty;
+      if (reinterpret_cast<HWND>(lParam) != dialog) OnDragLost(dialog, *data);
       return FALSE;
     case WM_RBUTTONDOWN:
       OnRightPress(dialog, *data, lParam);
+      return FALSE;
+    case kSampleMessage:
+      SampleCurrentFrame(dialog, *data);
+      return TRUE;
+    case WM_DESTROY:
+      CloseEditor(dialog, *data);
       return FALSE;
     default:
       return FALSE;

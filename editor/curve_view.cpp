@@ -65,6 +65,14 @@ class Surface {
   }
   void MoveTo(int32_t x, int32_t y) { MoveToEx(dc_, x, y, nullptr); }
   void LineTo(int32_t x, int32_t y) { ::LineTo(dc_, x, y); }
+  // The rectangle from (x0, y0) up to but not including (x1, y1).
+  void Fill(int32_t x0, int32_t y0, int32_t x1, int32_t y1, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    if (brush == nullptr) return;
+    const RECT r = {x0, y0, x1, y1};
+    FillRect(dc_, &r, brush);
+    DeleteObject(brush);
+  }
 
  private:
   // The surface's own pen is never deleted; every pen of ours is, once replaced.
@@ -79,22 +87,37 @@ class Surface {
   HGDIOBJ original_;
 };
 
-COLORREF MappedColour(ChannelMode mode, int32_t lutEntry) {
-  const BYTE v = static_cast<BYTE>(lutEntry & 0xFF);
-  switch (mode) {
-    case kModeRgb: return RGB(v, v, v);
-    case kModeRed: return RGB(v, 0, 0);
-    case kModeGreen: return RGB(0, v, 0);
-    case kModeBlue: return RGB(0, 0, v);
-    default: return RGB(0, 0, 0);  // a mode from a script that names no channel
+// The colour of one level in a channel's place: grey for the master, the channel's own colour for
+// a channel curve.
+COLORREF LevelColour(int curve, int32_t level) {
+  const BYTE v = static_cast<BYTE>(level);
+  switch (curve) {
+    case kCurveRed: return RGB(v, 0, 0);
+    case kCurveGreen: return RGB(0, v, 0);
+    case kCurveBlue: return RGB(0, 0, v);
+    default: return RGB(v, v, v);
   }
+}
+
+// What input level i comes out as, in the colours of what is being edited: for the master curve
+// each channel the mode names (the others black; a mode that names none leaves it all black), for
+// a channel curve its channel alone. With only the master in use that is the master's table.
+COLORREF ResultColour(const CurveData& data, int curve, const uint8_t (&levels)[3][kLutSize],
+                      int32_t i) {
+  if (curve != kCurveMaster) return LevelColour(curve, levels[kCurveBlue - curve][i]);
+  if (data.mode > kModeBlue) return RGB(0, 0, 0);  // a mode from a script that names no channel
+  const bool all = data.mode == kModeRgb;
+  const BYTE r = all || data.mode == kModeRed ? levels[kPixelRed][i] : 0;
+  const BYTE g = all || data.mode == kModeGreen ? levels[kPixelGreen][i] : 0;
+  const BYTE b = all || data.mode == kModeBlue ? levels[kPixelBlue][i] : 0;
+  return RGB(r, g, b);
 }
 
 // Grey i covers the rows from H - (i + 1) H/255 (exclusive) down to H - i H/255, so the levels
 // share the bar's height between them with no row left out: at 255 rows one row each, grey 0 on
 // row 255 just below the bar and row 0 above grey 254 left to the background; at any other height
 // the same ramp stretched or squeezed.
-void DrawOutputBar(HWND bar) {
+void DrawOutputBar(HWND bar, int curve) {
   Clear(bar);
   Surface surface(bar);
   if (!surface.ok()) return;
@@ -103,7 +126,7 @@ void DrawOutputBar(HWND bar) {
   int32_t below = h;  // the lowest row of the current level
   for (int32_t i = 0; i < 255; ++i) {
     const int32_t above = Trunc(h - (i + 1) * sy);  // the row just above this level
-    surface.Pen(PS_SOLID, RGB(i, i, i));
+    surface.Pen(PS_SOLID, LevelColour(curve, i));
     for (int32_t y = below; y > above; --y) surface.Line(0, y, surface.w(), y);
     below = above;
   }
@@ -111,10 +134,12 @@ void DrawOutputBar(HWND bar) {
 
 // Input level i in column trunc(i W/255), widened over the columns up to the next level's when a
 // level has more than one; the last column is left to the background, as at 256 columns.
-void DrawInputBar(HWND bar, const CurveData& data) {
+void DrawInputBar(HWND bar, const CurveData& data, int curve) {
   Clear(bar);
   Surface surface(bar);
   if (!surface.ok()) return;
+  uint8_t levels[3][kLutSize];
+  ComposeChannelTables(data, levels);
   const double sx = surface.w() / 255.0;
   const int32_t h = surface.h();
   for (int32_t i = 0; i < 255; ++i) {
@@ -123,7 +148,7 @@ void DrawInputBar(HWND bar, const CurveData& data) {
     if (last > surface.w() - 2) last = surface.w() - 2;
     if (last < first) last = first;
     for (int32_t x = first; x <= last; ++x) {
-      surface.Pen(PS_SOLID, MappedColour(data.mode, data.lut[i]));
+      surface.Pen(PS_SOLID, ResultColour(data, curve, levels, i));
       surface.Line(x, 0, x, h);
       surface.Pen(PS_SOLID, RGB(i, i, i));
       surface.Line(x, h, x, h / 2);
@@ -131,12 +156,30 @@ void DrawInputBar(HWND bar, const CurveData& data) {
   }
 }
 
-}  // namespace
+// The histogram, tallest column reaching the top row, each level over its share of the columns.
+void DrawHistogram(Surface& surface, const uint64_t* histogram) {
+  uint64_t tallest = 0;
+  for (int i = 0; i < kLutSize; ++i) tallest = histogram[i] > tallest ? histogram[i] : tallest;
+  if (tallest == 0) return;
+  const int32_t w = surface.w(), h = surface.h();
+  for (int32_t i = 0; i < kLutSize; ++i) {
+    if (histogram[i] == 0) continue;
+    // At least one row for a level that occurs at all; the tallest fills the height.
+    const double share = static_cast<double>(histogram[i]) / static_cast<double>(tallest);
+    int32_t rows = Trunc(share * h + 0.999);
+    if (rows > h) rows = h;
+    const int32_t x0 = Trunc(static_cast<double>(i) * w / 256.0);
+    int32_t x1 = Trunc(static_cast<double>(i + 1) * w / 256.0);
+    if (x1 <= x0) x1 = x0 + 1;
+    surface.Fill(x0, h - rows, x1, h, kHistogramColour);
+  }
+}
 
-void DrawGrid(HWND view) {
+void DrawGridOver(HWND view, const uint64_t* histogram) {
   Clear(view);
   Surface surface(view);
   if (!surface.ok()) return;
+  if (histogram != nullptr) DrawHistogram(surface, histogram);
   const int32_t w = surface.w(), h = surface.h();
   const double sx = w / 4.0;
   const double sy = h / 4.0;
@@ -153,33 +196,44 @@ void DrawGrid(HWND view) {
   }
 }
 
-void DrawCurve(HWND view, const CurveData& data) {
+// One table as a connected one-pixel polyline: vertex i at (trunc(i * sx), H - trunc(lut[i] * sy
+// + 1)), output level 0 on the last row.
+void DrawTable(HWND view, const int32_t* lut, COLORREF colour) {
   Surface surface(view);
   if (!surface.ok()) return;
   const int32_t h = surface.h();
   const double sx = surface.w() / 256.0;
   const double sy = h / 256.0;
-  surface.Pen(PS_SOLID, RGB(0, 0, 0));
-  // Vertex i is (trunc(i * sx), H - trunc(lut[i] * sy + 1)): output level 0 on the last row.
-  surface.MoveTo(0, h - Trunc(data.lut[0] * sy + 1));
+  surface.Pen(PS_SOLID, colour);
+  surface.MoveTo(0, h - Trunc(lut[0] * sy + 1));
   for (int32_t i = 0; i < kLutSize; ++i) {
-    surface.LineTo(Trunc(i * sx), h - Trunc(data.lut[i] * sy + 1));
+    surface.LineTo(Trunc(i * sx), h - Trunc(lut[i] * sy + 1));
   }
   // One row below the last vertex: the line paints exactly that vertex, which the line into it
   // left out.
-  surface.LineTo(Trunc(sx * 255), h - Trunc(data.lut[255] * sy));
+  surface.LineTo(Trunc(sx * 255), h - Trunc(lut[255] * sy));
 }
 
-void DrawPointMarkers(HWND view, const CurveData& data) {
-  // The surface's default pen: solid black, one pixel.
-  Surface surface(view);
+bool IsIdentity(const int32_t* lut) {
+  for (int32_t i = 0; i < kLutSize; ++i) {
+    if (lut[i] != i) return false;
+  }
+  return true;
+}
+
+// Plus-shaped markers of 16 pixels around each valid editable point of the curve, the current
+// one in the highlight colour.
+void DrawMarkers(HWND view, const CurveData& data, int curve, int32_t current) {
+  Surface surface(view);  // its default pen: solid black, one pixel
   if (!surface.ok()) return;
   const int32_t h = surface.h();
   const double sx = surface.w() / 256.0;
   const double sy = h / 256.0;
-  for (int32_t i = 0; i < kEditableSlots; ++i) {
-    const ControlPoint& p = data.points[i];
+  const ControlPoint* points = CurvePoints(data, curve);
+  for (int32_t i = 0; i < CurveEditableSlots(curve); ++i) {
+    const ControlPoint& p = points[i];
     if (!IsValidPoint(p)) continue;
+    if (i == current) surface.Pen(PS_SOLID, kCurrentPointColour);
     // No "- 1" on the row, unlike the curve: the marker agrees with the mouse mapping.
     const int32_t cx = Trunc(p.x * sx);
     const int32_t cy = h - Trunc(p.y * sy);
@@ -187,14 +241,33 @@ void DrawPointMarkers(HWND view, const CurveData& data) {
     surface.Line(cx - 1, cy, cx - 5, cy);
     surface.Line(cx, cy + 1, cx, cy + 5);
     surface.Line(cx, cy - 1, cx, cy - 5);
+    if (i == current) surface.Pen(PS_SOLID, RGB(0, 0, 0));
   }
 }
 
-void RefreshEditor(HWND view, CurveData& data) {
-  DrawGrid(view);
-  RebuildLut(data);
-  DrawCurve(view, data);
-  DrawPointMarkers(view, data);
+}  // namespace
+
+void DrawGrid(HWND view) { DrawGridOver(view, nullptr); }
+
+void DrawCurve(HWND view, const CurveData& data) { DrawTable(view, data.lut, RGB(0, 0, 0)); }
+
+void DrawPointMarkers(HWND view, const CurveData& data) {
+  DrawMarkers(view, data, kCurveMaster, kEmpty);
+}
+
+void RefreshEditor(HWND view, CurveData& data) { RefreshEditor(view, data, ViewExtras{}); }
+
+void RefreshEditor(HWND view, CurveData& data, const ViewExtras& extras) {
+  const int curve = extras.curve >= 0 && extras.curve < kCurveCount ? extras.curve : kCurveMaster;
+  DrawGridOver(view, extras.histogram);
+  RebuildCurve(data, curve);
+  // The other curves lighter, behind the edited one.
+  for (int other = 0; other < kCurveCount; ++other) {
+    if (other == curve || IsIdentity(CurveLut(data, other))) continue;
+    DrawTable(view, CurveLut(data, other), kOtherCurveColours[other]);
+  }
+  DrawTable(view, CurveLut(data, curve), RGB(0, 0, 0));
+  DrawMarkers(view, data, curve, extras.current);
   if (data.preview != nullptr) {
     data.preview->UndoSystem();
     data.preview->RedoSystem();
@@ -203,8 +276,13 @@ void RefreshEditor(HWND view, CurveData& data) {
 }
 
 void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data) {
-  DrawOutputBar(outputBar);
-  DrawInputBar(inputBar, data);
+  DrawGradientBars(outputBar, inputBar, data, kCurveMaster);
+}
+
+void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data, int curve) {
+  if (curve < 0 || curve >= kCurveCount) curve = kCurveMaster;
+  DrawOutputBar(outputBar, curve);
+  DrawInputBar(inputBar, data, curve);
 }
 
 void MapMouseToCurve(HWND view, LPARAM position, int32_t& x, int32_t& y) {
