@@ -17,7 +17,10 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Words(std::initializer_list<int> words) {
   Bytes bytes;
-  for (int w : words) bytes.insert(bytes.end(), {uint8_t(w >> 8), uint8_t(w & 0xFF)});
+  for (int w : words) {
+    bytes.push_back(static_cast<uint8_t>(w >> 8));
+    bytes.push_back(static_cast<uint8_t>(w & 0xFF));
+  }
   return bytes;
 }
 
