@@ -1,0 +1,187 @@
+#include "engine/curve_file.h"
+
+#include <cstdio>
+
+#include "engine/curve_tables.h"
+#include "engine/knot_curves.h"
+
+namespace {
+
+constexpr uint16_t kWrittenVersion = 1;
+constexpr uint16_t kLaterVersion = 4;
+constexpr uint16_t kMaxValue = 255;
+
+const char* const kCurveNames[kCurveCount] = {"master", "red", "green", "blue"};
+
+// The curves as read, kept apart from the record until the whole file has passed.
+struct ImportedCurves {
+  ControlPoint master[kSlotCount];
+  ControlPoint channel[kChannelCurveCount][kChannelSlots];
+  CurveKind kind[kCurveCount];
+
+  ControlPoint* Points(int curve) { return curve == kCurveMaster ? master : channel[curve - 1]; }
+};
+
+class WordReader {
+ public:
+  WordReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  bool Next(uint16_t& word) {
+    if (size_ - position_ < 2) return false;
+    word = static_cast<uint16_t>((bytes_[position_] << 8) | bytes_[position_ + 1]);
+    position_ += 2;
+    return true;
+  }
+
+ private:
+  const uint8_t* bytes_;
+  size_t size_;
+  size_t position_ = 0;
+};
+
+bool RefuseTooMany(const char* name, uint16_t count, int32_t slotCount,
+                   char (&reason)[kCurveFileReasonLength]) {
+  std::snprintf(reason, sizeof reason, "The %s curve has %u points; at most %d fit.", name,
+                static_cast<unsigned>(count), static_cast<int>(slotCount));
+  return false;
+}
+
+void EmptySlots(ControlPoint* points, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) points[i] = ControlPoint{kEmpty, kEmpty};
+}
+
+// Reads one curve's points into its slots, writing every slot; a refusal names the curve.
+bool ReadCurve(WordReader& reader, int curve, ControlPoint* slots,
+               char (&reason)[kCurveFileReasonLength]) {
+  const char* const name = kCurveNames[curve];
+  const int32_t slotCount = CurveSlotCount(curve);
+  uint16_t count = 0;
+  if (!reader.Next(count)) {
+    std::snprintf(reason, sizeof reason, "The file ends before the %s curve.", name);
+    return false;
+  }
+  if (count < 2) {
+    std::snprintf(reason, sizeof reason, "The %s curve has %u point%s; a curve needs at least 2.",
+                  name, static_cast<unsigned>(count), count == 1 ? "" : "s");
+    return false;
+  }
+  // Two more than the slots can still fit when they are the default ends.
+  if (count > slotCount + 2) return RefuseTooMany(name, count, slotCount, reason);
+  ControlPoint points[kSlotCount + 2];
+  for (int32_t i = 0; i < count; ++i) {
+    uint16_t output = 0, input = 0;
+    if (!reader.Next(output) || !reader.Next(input)) {
+      std::snprintf(reason, sizeof reason, "The file ends inside the %s curve.", name);
+      return false;
+    }
+    if (output > kMaxValue || input > kMaxValue) {
+      std::snprintf(reason, sizeof reason,
+                    "The %s curve has the value %u; values run from 0 to 255.", name,
+                    static_cast<unsigned>(output > kMaxValue ? output : input));
+      return false;
+    }
+    if (i > 0 && input < points[i - 1].x) {
+      std::snprintf(reason, sizeof reason,
+                    "The %s curve goes backwards: point %u has input %u after %u.", name,
+                    static_cast<unsigned>(i + 1), static_cast<unsigned>(input),
+                    static_cast<unsigned>(points[i - 1].x));
+      return false;
+    }
+    points[i] = ControlPoint{input, output};
+  }
+
+  int32_t first = 0, end = count;
+  if (end - first > slotCount && points[0].x == 0 && points[0].y == 0) ++first;
+  // The last point wins over others at x = 255, so it can go only when it is the only one there.
+  if (end - first > slotCount && points[end - 1].x == 255 && points[end - 1].y == 255 &&
+      points[end - 2].x < 255) {
+    --end;
+  }
+  if (end - first > slotCount) return RefuseTooMany(name, count, slotCount, reason);
+
+  EmptySlots(slots, slotCount);
+  const bool identity =
+      count == 2 && points[0].x == 0 && points[0].y == 0 && points[1].x == 255 &&
+      points[1].y == 255;
+  if (identity) return true;
+  for (int32_t i = first; i < end; ++i) slots[i - first] = points[i];
+  return true;
+}
+
+class WordWriter {
+ public:
+  explicit WordWriter(uint8_t* bytes) : bytes_(bytes) {}
+  void Put(int32_t word) {
+    bytes_[length_++] = static_cast<uint8_t>((word >> 8) & 0xFF);
+    bytes_[length_++] = static_cast<uint8_t>(word & 0xFF);
+  }
+  int32_t length() const { return length_; }
+
+ private:
+  uint8_t* bytes_;
+  int32_t length_ = 0;
+};
+
+}  // namespace
+
+bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
+                   char (&reason)[kCurveFileReasonLength]) {
+  reason[0] = '\0';
+  WordReader reader(bytes, bytes != nullptr ? size : 0);
+  uint16_t version = 0, curveCount = 0;
+  if (!reader.Next(version) || !reader.Next(curveCount)) {
+    std::snprintf(reason, sizeof reason, "The file is too short to be a curves file.");
+    return false;
+  }
+  if (version != kWrittenVersion && version != kLaterVersion) {
+    std::snprintf(reason, sizeof reason,
+                  "The file is of version %u; only versions 1 and 4 can be read.",
+                  static_cast<unsigned>(version));
+    return false;
+  }
+  if (curveCount == 0) {
+    std::snprintf(reason, sizeof reason, "The file holds no curves.");
+    return false;
+  }
+
+  ImportedCurves imported;
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    ControlPoint* const slots = imported.Points(curve);
+    imported.kind[curve] = kKindSmooth;
+    if (curve >= curveCount) {
+      EmptySlots(slots, CurveSlotCount(curve));
+      continue;
+    }
+    if (!ReadCurve(reader, curve, slots, reason)) return false;
+    if (IsValidPoint(slots[0])) imported.kind[curve] = kKindMonotone;
+  }
+
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    const ControlPoint* const from = imported.Points(curve);
+    ControlPoint* const to = CurvePoints(data, curve);
+    for (int32_t i = 0; i < CurveSlotCount(curve); ++i) to[i] = from[i];
+    data.kind[curve] = imported.kind[curve];
+  }
+  data.mode = kModeRgb;
+  RebuildAllCurves(data);
+  return true;
+}
+
+int32_t WriteCurveFile(const CurveData& data, uint8_t (&bytes)[kMaxCurveFileBytes]) {
+  WordWriter writer(bytes);
+  writer.Put(kWrittenVersion);
+  writer.Put(kCurveCount);
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    Knots knots;
+    CollectKnots(CurvePoints(data, curve), CurveSlotCount(curve), knots);
+    if (KindOf(data, curve) == kKindSmooth) {
+      knots.y[0] = 0;
+      knots.y[knots.count - 1] = 255;
+    }
+    writer.Put(knots.count);
+    for (int32_t k = 0; k < knots.count; ++k) {
+      writer.Put(knots.y[k]);
+      writer.Put(knots.x[k]);
+    }
+  }
+  return writer.length();
+}
