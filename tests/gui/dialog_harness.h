@@ -21,22 +21,43 @@
 
 namespace gui {
 
-// Records the name of every call, in order, and the windows the dialog hands over.
+using ButtonCallback = void (*)(bool, void*);
+using SampleCallback = void (*)(void*, int32_t, int32_t, void*);
+
+// Records the name of every call, in order, and the windows the dialog hands over. Like the host,
+// it keeps the callbacks it is given, shows or hides its (imaginary) window on Toggle and tells
+// the button callback, and hands `frame` to the sample callback when asked while shown.
 class RecordingPreview : public IFilterPreview {
  public:
-  void SetButtonCallback(void (*)(bool, void*), void*) override { Note("SetButtonCallback"); }
-  void SetSampleCallback(void (*)(void*, int32_t, int32_t, void*), void*) override {
-    Note("SetSampleCallback");
+  void SetButtonCallback(ButtonCallback callback, void* context) override {
+    Note("SetButtonCallback");
+    buttonCallback = callback;
+    buttonContext = context;
   }
-  bool isPreviewEnabled() override { Note("isPreviewEnabled"); return false; }
-  void Toggle(HWND parent) override { Note("Toggle"); toggleParent = parent; }
+  void SetSampleCallback(SampleCallback callback, void* context) override {
+    Note("SetSampleCallback");
+    sampleCallback = callback;
+    sampleContext = context;
+  }
+  bool isPreviewEnabled() override { Note("isPreviewEnabled"); return shown; }
+  void Toggle(HWND parent) override {
+    Note("Toggle");
+    toggleParent = parent;
+    shown = !shown;
+    if (buttonCallback != nullptr) buttonCallback(shown, buttonContext);
+  }
   void Display(HWND, bool) override { Note("Display"); }
   void RedoFrame() override { Note("RedoFrame"); }
   void RedoSystem() override { Note("RedoSystem"); }
   void UndoSystem() override { Note("UndoSystem"); }
   void InitButton(HWND button) override { Note("InitButton"); initButton = button; }
   void Close() override { Note("Close"); }
-  bool SampleCurrentFrame() override { Note("SampleCurrentFrame"); return false; }
+  bool SampleCurrentFrame() override {
+    Note("SampleCurrentFrame");
+    if (!shown || sampleCallback == nullptr) return false;
+    sampleCallback(&frame, 0, 1, sampleContext);
+    return true;
+  }
   int32_t SampleFrames() override { Note("SampleFrames"); return 0; }
 
   int Count(const std::string& name) const {
@@ -55,6 +76,12 @@ class RecordingPreview : public IFilterPreview {
   std::vector<std::string> calls;
   HWND toggleParent = nullptr;
   HWND initButton = nullptr;
+  bool shown = false;
+  ButtonCallback buttonCallback = nullptr;
+  void* buttonContext = nullptr;
+  SampleCallback sampleCallback = nullptr;
+  void* sampleContext = nullptr;
+  VFBitmap frame = {};  // what a sample hands over; set by the test
 
  private:
   void Note(const char* name) { calls.push_back(name); }

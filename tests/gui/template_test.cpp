@@ -160,6 +160,9 @@ struct ExpectedControl {
 
 constexpr DWORD kPush = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kSunken = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_SUNKEN;
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
+constexpr DWORD kList = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
+constexpr DWORD kNumber = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL;
 
 const ExpectedControl kControls[] = {
     {IDOK, "button", "Apply", 203, 129, 50, 14,
@@ -172,6 +175,25 @@ const ExpectedControl kControls[] = {
     {IDC_INPUT_BAR, "static", "", 7, 170, 172, 16, kSunken},
     {IDC_MODE, "combobox", "", 205, 52, 48, 60,
      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN},
+    // The editor's own controls, after the original ones.
+    {IDC_MODE_LABEL, "static", "Master on:", 205, 44, 48, 8, kLabel},
+    {IDC_STATIC, "static", "&Curve:", 262, 9, 36, 8, kLabel},
+    {IDC_CURVE, "combobox", "", 300, 7, 72, 70, kList},
+    {IDC_STATIC, "static", "&Kind:", 262, 27, 36, 8, kLabel},
+    {IDC_KIND, "combobox", "", 300, 25, 72, 60, kList},
+    {IDC_STATIC, "static", "Pre&set:", 262, 45, 36, 8, kLabel},
+    {IDC_PRESET, "combobox", "", 300, 43, 72, 130, kList},
+    {IDC_STATIC, "button", "Current point", 262, 62, 110, 46,
+     WS_CHILD | WS_VISIBLE | BS_GROUPBOX},
+    {IDC_STATIC, "static", "&Input:", 270, 76, 36, 8, kLabel},
+    {IDC_POINT_INPUT, "edit", "", 310, 74, 30, 13, kNumber},
+    {IDC_STATIC, "static", "&Output:", 270, 92, 36, 8, kLabel},
+    {IDC_POINT_OUTPUT, "edit", "", 310, 90, 30, 13, kNumber},
+    {IDC_SAMPLE, "button", "Sa&mple", 262, 114, 50, 14, kPush},
+    {IDC_LOAD, "button", "&Load...", 262, 136, 50, 14, kPush},
+    {IDC_SAVE, "button", "Sa&ve...", 322, 136, 50, 14, kPush},
+    {IDC_UNDO, "button", "U&ndo", 262, 158, 50, 14, kPush},
+    {IDC_REDO, "button", "&Redo", 322, 158, 50, 14, kPush},
 };
 
 class DialogResource : public ::testing::Test {
@@ -209,7 +231,7 @@ TEST_F(DialogResource, ClassicTemplateWithItsFrameFontAndCaption) {
   EXPECT_EQ(tmpl.exStyle, 0u);
   EXPECT_EQ(tmpl.x, 0);
   EXPECT_EQ(tmpl.y, 0);
-  EXPECT_EQ(tmpl.cx, 260);
+  EXPECT_EQ(tmpl.cx, 380);  // the original 260, widened for the editor's column
   EXPECT_EQ(tmpl.cy, 194);
   EXPECT_FALSE(tmpl.menu.isNumber);
   EXPECT_EQ(tmpl.menu.name, L"") << "no menu";
@@ -226,7 +248,7 @@ TEST_F(DialogResource, EveryControlInTemplateOrder) {
     const ItemTemplate& item = tmpl.items[i];
     const ExpectedControl& want = kControls[i];
     SCOPED_TRACE("control " + std::to_string(i) + ", id " + std::to_string(want.id));
-    EXPECT_EQ(item.id, want.id);
+    EXPECT_EQ(static_cast<short>(item.id), want.id);
     EXPECT_EQ(ClassName(item.cls), want.cls);
     EXPECT_FALSE(item.text.isNumber);
     EXPECT_EQ(Narrow(item.text.name), want.text);
@@ -254,12 +276,13 @@ TEST(DialogWindow, ControlsSitWhereTheTemplateSays) {
 
   RECT client;
   GetClientRect(dialog, &client);
-  RECT size = {0, 0, 260, 194};
+  RECT size = {0, 0, 380, 194};
   MapDialogRect(dialog, &size);
   EXPECT_EQ(client.right, size.right);
   EXPECT_EQ(client.bottom, size.bottom);
 
   for (const ExpectedControl& want : kControls) {
+    if (want.id == IDC_STATIC) continue;  // labels have no number to be found by
     SCOPED_TRACE("id " + std::to_string(want.id));
     HWND control = GetDlgItem(dialog, want.id);
     ASSERT_NE(control, nullptr);
@@ -267,7 +290,7 @@ TEST(DialogWindow, ControlsSitWhereTheTemplateSays) {
     GetClassNameA(control, cls, sizeof cls);
     EXPECT_EQ(ClassName(NameOrNumber{false, 0, std::wstring(cls, cls + std::strlen(cls))}),
               want.cls);
-    if (want.id != IDC_MODE) {  // the selector is a drop-down whose height includes its list
+    if (std::string(want.cls) != "combobox") {  // a drop-down: its height includes its list
       // Position and size are converted from dialog units each on its own.
       RECT units = {want.x, want.y, want.cx, want.cy};
       MapDialogRect(dialog, &units);
@@ -285,10 +308,16 @@ TEST(DialogWindow, ControlsSitWhereTheTemplateSays) {
   DestroyWindow(dialog);
 }
 
-TEST(DialogWindow, TabOrderRunsApplyCancelResetPreviewSelector) {
+TEST(DialogWindow, TabOrderRunsApplyCancelResetPreviewSelectorThenTheEditorsControls) {
   CurveData data = gui::FreshCurve();
   gui::OpenDialog dlg(data);
-  const int order[] = {IDOK, IDCANCEL, IDC_RESET, IDC_PREVIEW, IDC_MODE, IDOK};
+  // The number fields are enabled only while there is a current point.
+  dlg.LeftPress(dlg.At(100, 100));
+  dlg.LeftRelease(dlg.At(100, 100));
+  const int order[] = {IDOK,        IDCANCEL,        IDC_RESET,        IDC_PREVIEW, IDC_MODE,
+                       IDC_CURVE,   IDC_KIND,        IDC_PRESET,       IDC_POINT_INPUT,
+                       IDC_POINT_OUTPUT, IDC_SAMPLE, IDC_LOAD,         IDC_SAVE,    IDC_UNDO,
+                       IDC_REDO,    IDOK};
   for (size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(dlg.window, dlg.Item(order[i]), FALSE), dlg.Item(order[i + 1]))
         << "after id " << order[i];
