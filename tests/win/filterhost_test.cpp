@@ -268,6 +268,74 @@ TEST(FilterhostRawFrames, ShortLastFrameFailsAfterTheWholeOnes) {
   EXPECT_EQ(run.out, RawFrames(frame, 2));
 }
 
+// A 24-bit BMP of nothing but its two headers, claiming a picture of this size.
+std::string BmpHeadersOnly(int32_t width, int32_t height) {
+  std::string bytes(54, '\0');
+  const auto put = [&](size_t at, uint32_t value) {
+    for (size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, 54);   // file size
+  put(10, 54);  // where the pixels would start
+  put(14, 40);  // info header size
+  put(18, static_cast<uint32_t>(width));
+  put(22, static_cast<uint32_t>(height));
+  bytes[26] = 1;   // planes
+  bytes[28] = 24;  // bits a pixel
+  return bytes;
+}
+
+// Frames whose buffers cannot be had end the run before anything is loaded, decoded or written:
+// one line on stderr, status 1, nothing on stdout and no picture. A 64-bit filterhost can
+// address every frame size it takes, so the refusals by address space are 32-bit cases.
+TEST(FilterhostFrameMemory, RefusedSizesEndTheRunBeforeAnythingIsWritten) {
+  struct Refusal {
+    std::vector<std::string> arguments;  // after the module
+    std::string message;
+  };
+  WriteWholeFile("huge_header.bmp", BmpHeadersOnly(100000, 100000));
+  WriteWholeFile("large_header.bmp", BmpHeadersOnly(20000, 20000));
+  std::vector<Refusal> refusals = {
+      {{"--in", "huge_header.bmp", "--out", "refused.png"},
+       "cannot read picture huge_header.bmp: 100000x100000 is larger than this host takes"},
+  };
+  if (sizeof(void*) == 4) {
+    refusals.push_back(
+        {{"--raw", "20000x20000"},
+         "frames of 20000x20000 need more memory than a 32-bit filterhost can address"});
+    refusals.push_back(
+        {{"--raw", "32768x32768"},
+         "frames of 32768x32768 need more memory than a 32-bit filterhost can address"});
+    refusals.push_back({{"--in", "large_header.bmp", "--out", "refused.png"},
+                        "cannot read picture large_header.bmp: frames of 20000x20000 need more "
+                        "memory than a 32-bit filterhost can address"});
+  }
+  for (const Refusal& r : refusals) {
+    std::vector<std::string> arguments = r.arguments;
+    arguments.insert(arguments.begin(), ModulePath());
+    DeleteFileA("refused.png");
+    const ProgramResult run = Filterhost(arguments);
+    EXPECT_EQ(run.status, 1) << r.message;
+    EXPECT_EQ(run.err, "filterhost: " + r.message + "\r\n");
+    EXPECT_EQ(run.out, "") << r.message;
+    EXPECT_EQ(GetFileAttributesA("refused.png"), INVALID_FILE_ATTRIBUTES) << r.message;
+  }
+}
+
+// 14000x14000 frames pass the arithmetic on 32-bit (3.7 GB of buffers) but do not fit the 2 GB a
+// 32-bit program that is not large-address-aware gets: the failed allocation ends the run with a
+// message before the first frame.
+TEST(FilterhostFrameMemory, FailedAllocationEndsTheRunWithAMessage) {
+  if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit process may well get this memory";
+  const ProgramResult run = Filterhost({ModulePath(), "--raw", "14000x14000"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  const std::string message = "filterhost: not enough memory for frames of 14000x14000\r\n";
+  ASSERT_GE(run.err.size(), message.size()) << run.err;
+  EXPECT_EQ(run.err.substr(run.err.size() - message.size()), message) << run.err;
+}
+
 TEST(FilterhostOutput, PrintsNameDescriptionAndScriptLine) {
   WriteWholeFile("settings.txt", "# a comment, then a blank line\n\nConfig(0,\"ffff\")\n"
                                  "Config(2, \"80C8\") ; Config(1, \"4020\")\n");

@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -253,9 +255,16 @@ bool RunRawFrames(FilterInstance& instance, const Options& options, Failure& fai
     failure = Failure{kExitFailure, error};
     return false;
   }
-  const size_t frameBytes = static_cast<size_t>(options.rawWidth) * options.rawHeight * 4;
-  std::vector<uint32_t> frame(frameBytes / 4);
+  // Start has checked that the frame's buffers fit the address space, so this cannot wrap.
+  const size_t framePixels =
+      static_cast<size_t>(options.rawWidth) * static_cast<size_t>(options.rawHeight);
+  const size_t frameBytes = framePixels * 4;
+  std::vector<uint32_t> frame;
   std::vector<uint32_t> result;
+  if (!Resized(frame, framePixels)) {
+    failure = Failure{kExitFailure, NoMemoryForFramesMessage(options.rawWidth, options.rawHeight)};
+    return false;
+  }
   Progress progress(true);
   for (long long number = 1;; ++number) {
     const size_t got = std::fread(frame.data(), 1, frameBytes, stdin);
@@ -319,6 +328,11 @@ int Run(int argc, char** argv) {
     return f.status;
   };
   if (!ParseOptions(argc, argv, options, failure)) return fail(failure);
+  // Refused before anything is loaded or printed; a picture's size is checked as it is read.
+  if (options.raw && !FrameBuffersFit(options.rawWidth, options.rawHeight)) {
+    return fail(
+        {kExitFailure, FramesBeyondAddressSpaceMessage(options.rawWidth, options.rawHeight)});
+  }
 
   if (options.raw) {
     _setmode(_fileno(stdin), _O_BINARY);
@@ -424,4 +438,15 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Run(argc, argv); }
+int main(int argc, char** argv) {
+  // Every failure the run expects is reported where it happens; this is for whatever slipped
+  // through, so that even then the run ends with one message and status 1, not an abort.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("filterhost: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "filterhost: %s\n", e.what());
+  }
+  return kExitFailure;
+}

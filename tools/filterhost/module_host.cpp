@@ -1,5 +1,6 @@
 #include "tools/filterhost/module_host.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -17,7 +18,23 @@ constexpr int32_t kMaxInstanceBytes = 64 << 20;
 constexpr int kMaxScriptFunctions = 4096;  // a table without its terminator stops here
 
 constexpr unsigned char kFreshBlockByte = 0xCD;
+constexpr uint32_t kFreshPixel = 0xCDCDCDCDu;
 constexpr char kUnwrittenByte = '\xAA';
+
+// Different row padding on each side, so a filter that mixes up the two modulos shows it.
+constexpr int32_t kSourcePadding = 3;
+constexpr int32_t kDestinationPadding = 5;
+
+// Adds count * unitBytes to total; false once the sum no longer fits in size_t.
+bool AddBytes(size_t& total, size_t count, size_t unitBytes) {
+  size_t bytes = 0;
+  return !__builtin_mul_overflow(count, unitBytes, &bytes) &&
+         !__builtin_add_overflow(total, bytes, &total);
+}
+
+std::string FrameSizeText(int32_t width, int32_t height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
 
 std::string SystemMessage(DWORD code) {
   char buffer[512] = {};
@@ -426,10 +443,37 @@ std::string DescribeSignature(const char* argumentList) {
   return text + ")";
 }
 
-void HostBitmap::Allocate(int32_t width, int32_t height, int32_t paddingPixels) {
+bool FrameBuffersFit(int32_t width, int32_t height) {
+  if (!FrameSizeFits(width, height)) return false;
+  const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+  size_t pixels = 0, sourcePixels = 0, destinationPixels = 0, total = 0;
+  return !__builtin_mul_overflow(w, h, &pixels) &&
+         !__builtin_mul_overflow(w + kSourcePadding, h, &sourcePixels) &&
+         !__builtin_mul_overflow(w + kDestinationPadding, h, &destinationPixels) &&
+         AddBytes(total, pixels, 4) &&             // the frame as read
+         AddBytes(total, pixels, 3) &&             // its RGB copy, decoded or for the writer
+         AddBytes(total, sourcePixels, 4) &&       // the source bitmap
+         AddBytes(total, destinationPixels, 4) &&  // the destination bitmap
+         AddBytes(total, pixels, 4);               // the filtered frame copied out
+}
+
+std::string FramesBeyondAddressSpaceMessage(int32_t width, int32_t height) {
+  return "frames of " + FrameSizeText(width, height) + " need more memory than a " +
+         std::to_string(sizeof(void*) * 8) + "-bit filterhost can address";
+}
+
+std::string NoMemoryForFramesMessage(int32_t width, int32_t height) {
+  return "not enough memory for frames of " + FrameSizeText(width, height);
+}
+
+bool HostBitmap::Allocate(int32_t width, int32_t height, int32_t paddingPixels) {
   const int32_t pitchPixels = width + paddingPixels;
-  storage.assign(static_cast<size_t>(pitchPixels) * static_cast<size_t>(height), 0xCDCDCDCDu);
   bitmap = VFBitmap{};
+  storage.clear();
+  if (!Resized(storage, static_cast<size_t>(pitchPixels) * static_cast<size_t>(height))) {
+    return false;
+  }
+  std::fill(storage.begin(), storage.end(), kFreshPixel);
   bitmap.data = storage.data();
   bitmap.depth = 32;
   bitmap.w = width;
@@ -437,6 +481,7 @@ void HostBitmap::Allocate(int32_t width, int32_t height, int32_t paddingPixels) 
   bitmap.pitch = static_cast<ptrdiff_t>(pitchPixels) * 4;
   bitmap.modulo = static_cast<ptrdiff_t>(paddingPixels) * 4;
   bitmap.size = bitmap.pitch * height;
+  return true;
 }
 
 uint32_t* HostBitmap::Row(int32_t top) {
@@ -462,7 +507,13 @@ bool FilterInstance::Create(FilterDefinition* filter, const FilterFunctions* ser
     return false;
   }
   services_ = services;
-  block_.assign(static_cast<size_t>(filter->inst_data_size), kFreshBlockByte);
+  block_.clear();
+  if (!Resized(block_, static_cast<size_t>(filter->inst_data_size))) {
+    error = "not enough memory for an instance block of " +
+            std::to_string(filter->inst_data_size) + " bytes";
+    return false;
+  }
+  std::fill(block_.begin(), block_.end(), kFreshBlockByte);
   activation_ = FilterActivation{};
   activation_.filter = filter;
   activation_.filter_data = block_.empty() ? nullptr : block_.data();
@@ -607,9 +658,15 @@ bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
             " is outside 1.." + std::to_string(kMaxFrameSide) + " on either side";
     return false;
   }
-  // Different row padding on each side, so a filter that mixes up the two modulos shows it.
-  source_.Allocate(width, height, 3);
-  destination_.Allocate(width, height, 5);
+  if (!FrameBuffersFit(width, height)) {
+    error = FramesBeyondAddressSpaceMessage(width, height);
+    return false;
+  }
+  if (!source_.Allocate(width, height, kSourcePadding) ||
+      !destination_.Allocate(width, height, kDestinationPadding)) {
+    error = NoMemoryForFramesMessage(width, height);
+    return false;
+  }
   activation_.src = &source_.bitmap;
   activation_.dst = &destination_.bitmap;
 
@@ -625,7 +682,18 @@ bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
                 std::to_string(outHeight);
         return false;
       }
-      destination_.Allocate(outWidth, outHeight, 5);
+      // Every buffer counted at the larger of the two sizes: a bound, not the exact sum.
+      const int32_t boundWidth = std::max(width, outWidth);
+      const int32_t boundHeight = std::max(height, outHeight);
+      if (!FrameBuffersFit(boundWidth, boundHeight)) {
+        error = "paramProc asked for an output frame of " + FrameSizeText(outWidth, outHeight) +
+                ": " + FramesBeyondAddressSpaceMessage(boundWidth, boundHeight);
+        return false;
+      }
+      if (!destination_.Allocate(outWidth, outHeight, kDestinationPadding)) {
+        error = NoMemoryForFramesMessage(outWidth, outHeight);
+        return false;
+      }
     }
     output_ = &destination_;
   } else {
@@ -666,7 +734,10 @@ bool FilterInstance::Run(const uint32_t* pixels, std::vector<uint32_t>& result,
   }
   const int32_t outWidth = output_->bitmap.w;
   const int32_t outHeight = output_->bitmap.h;
-  result.resize(static_cast<size_t>(outWidth) * outHeight);
+  if (!Resized(result, static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight))) {
+    error = NoMemoryForFramesMessage(outWidth, outHeight);
+    return false;
+  }
   for (int32_t y = 0; y < outHeight; ++y) {
     std::memcpy(result.data() + static_cast<size_t>(y) * outWidth, output_->Row(y),
                 static_cast<size_t>(outWidth) * 4);

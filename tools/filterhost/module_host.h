@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,30 @@ constexpr int32_t kMaxFrameSide = 1 << 15;
 inline bool FrameSizeFits(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxFrameSide && height <= kMaxFrameSide;
 }
+// Whether every buffer this host holds at once for frames of this size (the frame as read, its
+// RGB copy, the source and destination bitmaps with their padding, the filtered copy) adds up to
+// something this process can address. A 32-bit host refuses large frames here, before their
+// sizes could wrap; past this check no buffer size computed for such frames can overflow.
+bool FrameBuffersFit(int32_t width, int32_t height);
+// "frames of WxH need more memory than a 32-bit filterhost can address"
+std::string FramesBeyondAddressSpaceMessage(int32_t width, int32_t height);
+// "not enough memory for frames of WxH"
+std::string NoMemoryForFramesMessage(int32_t width, int32_t height);
+
+// Sizes `buffer` to `count` elements, or returns false, leaving it as it was, when the memory
+// cannot be had. Every buffer that grows with the frame goes through here, so a frame too large
+// for the memory at hand ends the run with a message, not with an exception.
+template <typename T>
+bool Resized(std::vector<T>& buffer, size_t count) {
+  if (count > buffer.max_size()) return false;
+  try {
+    buffer.resize(count);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 constexpr int kScriptBufferLength = 4096;  // what fssProc is given
 constexpr int kDescriptionBufferLength = 256;
 
@@ -91,7 +116,8 @@ struct HostBitmap {
   std::vector<uint32_t> storage;
   VFBitmap bitmap{};
 
-  void Allocate(int32_t width, int32_t height, int32_t paddingPixels);
+  // False when the memory cannot be had; the bitmap is then left empty.
+  bool Allocate(int32_t width, int32_t height, int32_t paddingPixels);
   uint32_t* Row(int32_t top);  // row `top` counted from the top of the picture
 };
 

@@ -16,15 +16,16 @@ uint32_t Pixel(int r, int g, int b) {
          static_cast<uint32_t>(b);
 }
 
-std::vector<unsigned char> ToRgb(const Picture& picture) {
-  std::vector<unsigned char> rgb(picture.pixels.size() * 3);
+// False when the memory for the copy cannot be had.
+bool ToRgb(const Picture& picture, std::vector<unsigned char>& rgb) {
+  if (!Resized(rgb, picture.pixels.size() * 3)) return false;
   for (size_t i = 0; i < picture.pixels.size(); ++i) {
     const uint32_t p = picture.pixels[i];
     rgb[3 * i] = static_cast<unsigned char>(p >> 16);
     rgb[3 * i + 1] = static_cast<unsigned char>(p >> 8);
     rgb[3 * i + 2] = static_cast<unsigned char>(p);
   }
-  return rgb;
+  return true;
 }
 
 bool Writable(const Picture& picture, const std::string& path, std::string& error) {
@@ -54,15 +55,27 @@ bool ReadPicture(const std::string& path, Picture& picture, std::string& error) 
             std::to_string(height) + " is larger than this host takes";
     return false;
   }
+  // Refused on the header's word, before the decoder allocates anything.
+  if (!FrameBuffersFit(width, height)) {
+    error = "cannot read picture " + path + ": " + FramesBeyondAddressSpaceMessage(width, height);
+    return false;
+  }
   unsigned char* const rgb = stbi_load(path.c_str(), &width, &height, &channels, 3);
   if (rgb == nullptr) {
     const char* const reason = stbi_failure_reason();
-    error = "cannot read picture " + path + ": " + (reason != nullptr ? reason : "damaged file");
+    error = "cannot read picture " + path + ": " +
+            (reason != nullptr && std::string(reason) == "outofmem"
+                 ? NoMemoryForFramesMessage(width, height)
+                 : std::string(reason != nullptr ? reason : "damaged file"));
+    return false;
+  }
+  if (!Resized(picture.pixels, static_cast<size_t>(width) * static_cast<size_t>(height))) {
+    stbi_image_free(rgb);
+    error = "cannot read picture " + path + ": " + NoMemoryForFramesMessage(width, height);
     return false;
   }
   picture.width = width;
   picture.height = height;
-  picture.pixels.resize(static_cast<size_t>(width) * height);
   for (size_t i = 0; i < picture.pixels.size(); ++i) {
     picture.pixels[i] = Pixel(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
   }
@@ -72,7 +85,11 @@ bool ReadPicture(const std::string& path, Picture& picture, std::string& error) 
 
 bool WritePng(const std::string& path, const Picture& picture, std::string& error) {
   if (!Writable(picture, path, error)) return false;
-  const std::vector<unsigned char> rgb = ToRgb(picture);
+  std::vector<unsigned char> rgb;
+  if (!ToRgb(picture, rgb)) {
+    error = "cannot write " + path + ": " + NoMemoryForFramesMessage(picture.width, picture.height);
+    return false;
+  }
   if (stbi_write_png(path.c_str(), picture.width, picture.height, 3, rgb.data(),
                      picture.width * 3) == 0) {
     error = "cannot write " + path;
@@ -83,7 +100,11 @@ bool WritePng(const std::string& path, const Picture& picture, std::string& erro
 
 bool WriteBmp(const std::string& path, const Picture& picture, std::string& error) {
   if (!Writable(picture, path, error)) return false;
-  const std::vector<unsigned char> rgb = ToRgb(picture);
+  std::vector<unsigned char> rgb;
+  if (!ToRgb(picture, rgb)) {
+    error = "cannot write " + path + ": " + NoMemoryForFramesMessage(picture.width, picture.height);
+    return false;
+  }
   if (stbi_write_bmp(path.c_str(), picture.width, picture.height, 3, rgb.data()) == 0) {
     error = "cannot write " + path;
     return false;
