@@ -1,7 +1,5 @@
 #include "editor/config_dialog.h"
 
-#include <new>
-
 #include "editor/curve_file_dialog.h"
 #include "editor/curve_view.h"
 #include "editor/editor_state.h"
@@ -78,7 +76,10 @@ LRESULT CALLBACK DialogKeys(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void OpenEditor(HWND dialog, CurveData& data) {
-  EditorState* editor = new (std::nothrow) EditorState;
+  // From the process heap, not operator new: the module carries no exception runtime, and the
+  // state is plain data.
+  EditorState* editor =
+      static_cast<EditorState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(EditorState)));
   if (editor == nullptr) return;
   editor->data = &data;
   editor->curve = kCurveMaster;
@@ -103,7 +104,7 @@ void CloseEditor(HWND dialog, CurveData& data) {
   }
   if (editor->keyHook != nullptr) UnhookWindowsHookEx(editor->keyHook);
   UnwrapEditingControls(dialog, *editor);
-  delete editor;
+  HeapFree(GetProcessHeap(), 0, editor);
 }
 
 void OnInitDialog(HWND dialog, CurveData& data) {

@@ -1,7 +1,5 @@
 #include "engine/curve_file.h"
 
-#include <cstdio>
-
 #include "engine/curve_tables.h"
 #include "engine/knot_curves.h"
 
@@ -22,6 +20,34 @@ struct ImportedCurves {
   ControlPoint* Points(int curve) { return curve == kCurveMaster ? master : channel[curve - 1]; }
 };
 
+// Builds a reason from pieces of text and numbers, cut at the buffer's end. A handful of messages
+// do not need a formatted-print library in the module.
+class Reason {
+ public:
+  explicit Reason(char (&out)[kCurveFileReasonLength]) : out_(out) { out_[0] = '\0'; }
+  Reason& operator<<(const char* text) {
+    while (*text != '\0' && length_ + 1 < kCurveFileReasonLength) out_[length_++] = *text++;
+    out_[length_] = '\0';
+    return *this;
+  }
+  Reason& operator<<(uint32_t number) {
+    char digits[11];
+    int count = 0;
+    do {
+      digits[count++] = static_cast<char>('0' + number % 10);
+      number /= 10;
+    } while (number != 0);
+    char text[11];
+    for (int i = 0; i < count; ++i) text[i] = digits[count - 1 - i];
+    text[count] = '\0';
+    return *this << static_cast<const char*>(text);
+  }
+
+ private:
+  char* out_;
+  int32_t length_ = 0;
+};
+
 class WordReader {
  public:
   WordReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
@@ -40,8 +66,8 @@ class WordReader {
 
 bool RefuseTooMany(const char* name, uint16_t count, int32_t slotCount,
                    char (&reason)[kCurveFileReasonLength]) {
-  std::snprintf(reason, sizeof reason, "The %s curve has %u points; at most %d fit.", name,
-                static_cast<unsigned>(count), static_cast<int>(slotCount));
+  Reason(reason) << "The " << name << " curve has " << uint32_t{count} << " points; at most "
+                 << static_cast<uint32_t>(slotCount) << " fit.";
   return false;
 }
 
@@ -56,12 +82,12 @@ bool ReadCurve(WordReader& reader, int curve, ControlPoint* slots,
   const int32_t slotCount = CurveSlotCount(curve);
   uint16_t count = 0;
   if (!reader.Next(count)) {
-    std::snprintf(reason, sizeof reason, "The file ends before the %s curve.", name);
+    Reason(reason) << "The file ends before the " << name << " curve.";
     return false;
   }
   if (count < 2) {
-    std::snprintf(reason, sizeof reason, "The %s curve has %u point%s; a curve needs at least 2.",
-                  name, static_cast<unsigned>(count), count == 1 ? "" : "s");
+    Reason(reason) << "The " << name << " curve has " << uint32_t{count}
+                   << (count == 1 ? " point" : " points") << "; a curve needs at least 2.";
     return false;
   }
   // Two more than the slots can still fit when they are the default ends.
@@ -70,20 +96,19 @@ bool ReadCurve(WordReader& reader, int curve, ControlPoint* slots,
   for (int32_t i = 0; i < count; ++i) {
     uint16_t output = 0, input = 0;
     if (!reader.Next(output) || !reader.Next(input)) {
-      std::snprintf(reason, sizeof reason, "The file ends inside the %s curve.", name);
+      Reason(reason) << "The file ends inside the " << name << " curve.";
       return false;
     }
     if (output > kMaxValue || input > kMaxValue) {
-      std::snprintf(reason, sizeof reason,
-                    "The %s curve has the value %u; values run from 0 to 255.", name,
-                    static_cast<unsigned>(output > kMaxValue ? output : input));
+      Reason(reason) << "The " << name << " curve has the value "
+                     << uint32_t{output > kMaxValue ? output : input}
+                     << "; values run from 0 to 255.";
       return false;
     }
     if (i > 0 && input < points[i - 1].x) {
-      std::snprintf(reason, sizeof reason,
-                    "The %s curve goes backwards: point %u has input %u after %u.", name,
-                    static_cast<unsigned>(i + 1), static_cast<unsigned>(input),
-                    static_cast<unsigned>(points[i - 1].x));
+      Reason(reason) << "The " << name << " curve goes backwards: point "
+                     << static_cast<uint32_t>(i + 1) << " has input " << uint32_t{input}
+                     << " after " << static_cast<uint32_t>(points[i - 1].x) << ".";
       return false;
     }
     points[i] = ControlPoint{input, output};
@@ -129,17 +154,16 @@ bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
   WordReader reader(bytes, bytes != nullptr ? size : 0);
   uint16_t version = 0, curveCount = 0;
   if (!reader.Next(version) || !reader.Next(curveCount)) {
-    std::snprintf(reason, sizeof reason, "The file is too short to be a curves file.");
+    Reason(reason) << "The file is too short to be a curves file.";
     return false;
   }
   if (version != kWrittenVersion && version != kLaterVersion) {
-    std::snprintf(reason, sizeof reason,
-                  "The file is of version %u; only versions 1 and 4 can be read.",
-                  static_cast<unsigned>(version));
+    Reason(reason) << "The file is of version " << uint32_t{version}
+                   << "; only versions 1 and 4 can be read.";
     return false;
   }
   if (curveCount == 0) {
-    std::snprintf(reason, sizeof reason, "The file holds no curves.");
+    Reason(reason) << "The file holds no curves.";
     return false;
   }
 
