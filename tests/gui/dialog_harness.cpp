@@ -142,13 +142,19 @@ int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(
 }
 
 ::testing::AssertionResult SlotsWellFormed(const CurveData& data) {
-  for (int i = 0; i < kSlotCount; ++i) {
-    const ControlPoint& p = data.points[i];
-    const bool empty = p.x == -1 && p.y == -1;
-    const bool point = p.x >= 0 && p.x <= 255 && p.y >= 0 && p.y <= 255;
-    if (!empty && !point) {
-      return ::testing::AssertionFailure()
-             << "slot " << i << " holds (" << p.x << ", " << p.y << ")";
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    const ControlPoint* points = CurvePoints(data, curve);
+    for (int i = 0; i < CurveSlotCount(curve); ++i) {
+      const ControlPoint& p = points[i];
+      const bool empty = p.x == -1 && p.y == -1;
+      const bool point = p.x >= 0 && p.x <= 255 && p.y >= 0 && p.y <= 255;
+      if (!empty && !point) {
+        return ::testing::AssertionFailure() << "curve " << curve << " slot " << i << " holds ("
+                                             << p.x << ", " << p.y << ")";
+      }
+    }
+    if (data.kind[curve] >= kKindCount) {
+      return ::testing::AssertionFailure() << "curve " << curve << " has kind " << data.kind[curve];
     }
   }
   return ::testing::AssertionSuccess();

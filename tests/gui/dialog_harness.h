@@ -168,7 +168,7 @@ int RunConfigProc(CurveData& data, IFilterPreview* preview, int closingId,
 // The same with an activation of the caller's making.
 int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(HWND)>& visit);
 
-// Every slot a point within 0..255 or exactly (-1, -1).
+// Every slot of every curve a point within 0..255 or exactly (-1, -1), and every kind a kind.
 ::testing::AssertionResult SlotsWellFormed(const CurveData& data);
 
 }  // namespace gui

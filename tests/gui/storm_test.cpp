@@ -1,4 +1,4 @@
-// Thousands of seeded random mouse and command events against the open dialog: whatever the
+// Thousands of seeded random mouse, key and command events against the open dialog: whatever the
 // order, the record stays well formed.
 #include <windows.h>
 
@@ -27,16 +27,56 @@ struct StormResult {
   int mostPoints = 0;
 };
 
+// One of the editor's own events: a key for the view, a number typed into a field, a curve, kind
+// or preset chosen, undo or redo.
+void EditorEvent(gui::OpenDialog& dlg, std::mt19937& rng) {
+  static const WPARAM kKeys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_DELETE, VK_PRIOR, VK_NEXT};
+  static const char* const kTexts[] = {"0", "255", "17", "256", "x", "", " 99 ", "-1"};
+  std::uniform_int_distribution<int> what(0, 9), any(0, 1000);
+  switch (what(rng)) {
+    case 0:
+    case 1:
+    case 2: {
+      BYTE keys[256];
+      GetKeyboardState(keys);
+      keys[VK_SHIFT] = any(rng) % 2 ? 0x80 : 0;
+      SetKeyboardState(keys);
+      SendMessageA(dlg.View(), WM_KEYDOWN, kKeys[any(rng) % 7], 0);
+      keys[VK_SHIFT] = 0;
+      SetKeyboardState(keys);
+      break;
+    }
+    case 3: {
+      const int field = any(rng) % 2 ? IDC_POINT_INPUT : IDC_POINT_OUTPUT;
+      SetDlgItemTextA(dlg.window, field, kTexts[any(rng) % 8]);
+      SendMessageA(dlg.Item(field), WM_KEYDOWN, VK_RETURN, 0);
+      break;
+    }
+    case 4:
+    case 5: {
+      static const int kSelectors[] = {IDC_CURVE, IDC_KIND, IDC_PRESET};
+      const int id = kSelectors[any(rng) % 3];
+      SendMessageA(dlg.Item(id), CB_SETCURSEL, any(rng) % 12 - 1, 0);
+      dlg.Command(id, CBN_SELCHANGE);
+      break;
+    }
+    default: dlg.Command(any(rng) % 3 ? IDC_UNDO : IDC_REDO);
+  }
+}
+
 void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, bool resets,
-              StormResult& out) {
+              StormResult& out, bool editorEvents = false) {
   const ChannelMode openingMode = data.mode;
   gui::OpenDialog dlg(data);
   std::mt19937 rng(seed);
   std::uniform_int_distribution<int> what(0, 99), item(-1, 3);
   bool picked = false;
   for (int e = 0; e < events; ++e) {
-    const int w = what(rng);
-    if (w < 35) {
+    const int w = editorEvents && what(rng) < 30 ? -1 : what(rng);
+    if (w < 0) {
+      EditorEvent(dlg, rng);
+      picked = true;  // presets and undo may set the mode
+    } else if (w < 35) {
       dlg.Move(RandomPosition(rng), what(rng) < 50 ? MK_LBUTTON : 0);
     } else if (w < 55) {
       dlg.LeftPress(RandomPosition(rng));
@@ -106,6 +146,15 @@ TEST(Storm, NearlyFullRecord) {
   StormResult result;
   RunStorm(data, 11u, 1500, /*pickModes=*/true, /*resets=*/false, result);
   EXPECT_GT(result.mostPoints, 250);
+}
+
+// The same with the editor's keys, fields, selectors, presets, undo and redo among the events.
+TEST(Storm, EditorEventsToo) {
+  CurveData data = gui::FreshCurve();
+  StormResult result;
+  RunStorm(data, 20261208u, 3000, /*pickModes=*/true, /*resets=*/true, result,
+           /*editorEvents=*/true);
+  EXPECT_GT(result.mostPoints, 3);
 }
 
 TEST(Storm, ModeFromAScriptSurvivesWhenNothingIsPicked) {

@@ -1,0 +1,308 @@
+// The editor beyond the original dialog: the histogram of a sampled frame, the keys and number
+// fields that move the current point, undo and redo, presets and curve files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "editor/curve_file_dialog.h"
+#include "engine/curve_tables.h"
+#include "engine/knot_curves.h"
+#include "engine/presets.h"
+#include "tests/gui/dialog_harness.h"
+
+namespace {
+
+using gui::Background;
+using gui::Pixel;
+
+// 300 pixels in two rows with a gap between them: red 50 (200 times) and 200 (100 times), green
+// 100 and blue 150 throughout.
+struct KnownFrame {
+  KnownFrame() : pixels(2 * 160, 0xFFFFFFFFu) {
+    for (int i = 0; i < 300; ++i) {
+      const uint32_t red = i < 200 ? 50 : 200;
+      pixels[(i / 150) * 160 + i % 150] = red << 16 | 100 << 8 | 150;
+    }
+    bitmap.data = pixels.data();
+    bitmap.w = 150;
+    bitmap.h = 2;
+    bitmap.pitch = 160 * 4;
+    bitmap.modulo = 10 * 4;
+  }
+  std::vector<uint32_t> pixels;
+  VFBitmap bitmap = {};
+};
+
+bool IsHistogram(HWND view, int x, int y) { return Pixel(view, x, y) == kHistogramColour; }
+
+void Choose(gui::OpenDialog& dlg, int id, int item) {
+  SendMessageA(dlg.Item(id), CB_SETCURSEL, item, 0);
+  dlg.Command(id, CBN_SELCHANGE);
+}
+
+class Editor : public ::testing::Test {
+ protected:
+  Editor() : data(gui::FreshCurve()) {}
+  CurveData data;
+};
+
+TEST_F(Editor, SampledFrameDrawsTheHistogramOfTheEditedCurvesInput) {
+  gui::OpenDialog dlg(data);
+  KnownFrame frame;
+  dlg.preview.frame = frame.bitmap;
+  dlg.Command(IDC_SAMPLE);  // the preview is hidden: nothing to sample
+  gui::PumpMessages();
+  EXPECT_FALSE(IsHistogram(dlg.View(), 100, 1));
+
+  dlg.Command(IDC_PREVIEW);  // shown: the dialog samples the frame by itself
+  gui::PumpMessages();
+  ASSERT_GE(dlg.preview.Count("SampleCurrentFrame"), 2);
+  // Master in RGB: levels 100 and 150 occur 300 times and reach the top; 50 occurs 200 times
+  // (170 of 255 rows), 200 100 times (85 rows); level 51 not at all.
+  EXPECT_TRUE(IsHistogram(dlg.View(), 100, 1));
+  EXPECT_TRUE(IsHistogram(dlg.View(), 150, 1));
+  EXPECT_TRUE(IsHistogram(dlg.View(), 50, 85));
+  EXPECT_EQ(Pixel(dlg.View(), 50, 84), Background());
+  EXPECT_TRUE(IsHistogram(dlg.View(), 200, 170));
+  EXPECT_EQ(Pixel(dlg.View(), 200, 169), Background());
+  EXPECT_EQ(Pixel(dlg.View(), 51, 250), Background());
+
+  // The red curve sees red alone: 50 reaches the top, 200 half of it (128 rows).
+  Choose(dlg, IDC_CURVE, kCurveRed);
+  EXPECT_TRUE(IsHistogram(dlg.View(), 50, 1));
+  EXPECT_TRUE(IsHistogram(dlg.View(), 200, 128));
+  EXPECT_EQ(Pixel(dlg.View(), 200, 126), Background());
+  EXPECT_EQ(Pixel(dlg.View(), 100, 1), Background());
+}
+
+TEST_F(Editor, CallbacksAreSetWhileOpenAndNullAfterApplyAndCancel) {
+  for (int closing : {IDOK, IDCANCEL}) {
+    gui::RecordingPreview preview;
+    bool setWhileOpen = false;
+    gui::RunConfigProc(data, &preview, closing, [&](HWND) {
+      setWhileOpen = preview.buttonCallback != nullptr && preview.sampleCallback != nullptr;
+    });
+    EXPECT_TRUE(setWhileOpen) << closing;
+    EXPECT_EQ(preview.buttonCallback, nullptr) << closing;
+    EXPECT_EQ(preview.sampleCallback, nullptr) << closing;
+    // The design's calls first, the new ones after them.
+    EXPECT_EQ(preview.Since(0).rfind(std::string("InitButton ") + gui::kRefreshCalls +
+                                         " SetButtonCallback SetSampleCallback",
+                                     0),
+              0u)
+        << preview.Since(0);
+  }
+}
+
+TEST_F(Editor, WithoutAPreviewNothingIsSampled) {
+  gui::OpenDialog dlg(data, /*withPreview=*/false);
+  EXPECT_FALSE(IsWindowEnabled(dlg.Item(IDC_SAMPLE)));
+  dlg.Command(IDC_SAMPLE);
+  dlg.Paint();
+  EXPECT_FALSE(IsHistogram(dlg.View(), 128, 1));
+}
+
+// Every curve's points, its kind and the mode: what undo and redo must give back.
+std::string Settings(const CurveData& data) {
+  std::string s = std::to_string(data.mode) + ":";
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    s += " [" + std::to_string(data.kind[curve]);
+    const ControlPoint* points = CurvePoints(data, curve);
+    for (int i = 0; i < CurveSlotCount(curve); ++i) {
+      if (IsValidPoint(points[i])) {
+        s += " " + std::to_string(i) + "=" + std::to_string(points[i].x) + "," +
+             std::to_string(points[i].y);
+      }
+    }
+    s += "]";
+  }
+  return s;
+}
+
+std::string FieldText(gui::OpenDialog& dlg, int id) {
+  char text[16] = {};
+  GetDlgItemTextA(dlg.window, id, text, sizeof text);
+  return text;
+}
+
+void Key(gui::OpenDialog& dlg, WPARAM key, bool shift = false) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+  SendMessageA(dlg.View(), WM_KEYDOWN, key, 0);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
+void TypeAndEnter(gui::OpenDialog& dlg, int id, const char* text) {
+  SetDlgItemTextA(dlg.window, id, text);
+  SendMessageA(dlg.Item(id), WM_KEYDOWN, VK_RETURN, 0);
+}
+
+TEST_F(Editor, KeysNumbersAndUndoRedoOverMixedEdits) {
+  gui::OpenDialog dlg(data);
+  std::vector<std::string> states = {Settings(data)};
+  const auto edited = [&] { states.push_back(Settings(data)); };
+
+  dlg.LeftPress(dlg.At(64, 64));  // an added point is current, and the view takes the keys
+  dlg.LeftRelease(dlg.At(64, 64));
+  edited();
+  EXPECT_EQ(GetFocus(), dlg.View());
+  dlg.LeftPress(dlg.At(190, 160));  // a drag: one edit from press to release
+  dlg.Move(dlg.At(192, 170));
+  dlg.LeftRelease(dlg.At(192, 170));
+  edited();
+  EXPECT_EQ(FieldText(dlg, IDC_POINT_INPUT), "192");
+  EXPECT_EQ(FieldText(dlg, IDC_POINT_OUTPUT), "170");
+
+  Key(dlg, VK_RIGHT);  // a run of nudges on one point is one edit
+  Key(dlg, VK_RIGHT);
+  Key(dlg, VK_UP, /*shift=*/true);
+  EXPECT_EQ(data.points[1].x, 194);
+  EXPECT_EQ(data.points[1].y, 178);
+  edited();
+  Key(dlg, VK_PRIOR);  // the point before in x order
+  Key(dlg, VK_DOWN);
+  EXPECT_EQ(data.points[0].y, 63);
+  edited();
+
+  TypeAndEnter(dlg, IDC_POINT_OUTPUT, "200");
+  EXPECT_EQ(data.points[0].y, 200);
+  edited();
+  for (const char* wrong : {"300", "abc", "-5", ""}) {
+    TypeAndEnter(dlg, IDC_POINT_OUTPUT, wrong);
+    EXPECT_EQ(FieldText(dlg, IDC_POINT_OUTPUT), "200") << "put back after '" << wrong << "'";
+  }
+  SetDlgItemTextA(dlg.window, IDC_POINT_INPUT, "10");  // leaving the field sets it too
+  SetFocus(dlg.Item(IDC_POINT_INPUT));
+  SetFocus(dlg.View());
+  EXPECT_EQ(data.points[0].x, 10);
+  edited();
+
+  Choose(dlg, IDC_KIND, kKindLinear);
+  edited();
+  Key(dlg, VK_NEXT);
+  Key(dlg, VK_DELETE);
+  EXPECT_FALSE(IsValidPoint(data.points[1]));
+  EXPECT_EQ(FieldText(dlg, IDC_POINT_INPUT), "");
+  edited();
+  Choose(dlg, IDC_CURVE, kCurveBlue);
+  dlg.LeftPress(dlg.At(100, 40));
+  dlg.LeftRelease(dlg.At(100, 40));
+  edited();
+  Choose(dlg, IDC_PRESET, 2);
+  edited();
+  dlg.Command(IDC_RESET);
+  edited();
+  ASSERT_EQ(states.size(), 12u);
+
+  std::vector<int32_t> lut(data.lut, data.lut + kLutSize);
+  for (size_t i = states.size() - 1; i > 0; --i) {
+    dlg.Command(IDC_UNDO);
+    ASSERT_EQ(Settings(data), states[i - 1]) << "undo to state " << i - 1;
+  }
+  dlg.Command(IDC_UNDO);  // nothing left to undo
+  EXPECT_EQ(Settings(data), states[0]);
+  for (size_t i = 1; i < states.size(); ++i) {
+    dlg.Command(IDC_REDO);
+    ASSERT_EQ(Settings(data), states[i]) << "redo to state " << i;
+  }
+  EXPECT_EQ(std::vector<int32_t>(data.lut, data.lut + kLutSize), lut);
+}
+
+// Keys from the keyboard, through the dialog manager of the modal dialog: the arrows reach the
+// view, Ctrl+Z goes through the dialog's own filter, Enter still applies.
+TEST_F(Editor, RealKeysInTheModalDialog) {
+  gui::RecordingPreview preview;
+  int32_t addedX = -1;
+  const int result = gui::RunConfigProc(data, &preview, 0, [&](HWND dialog) {
+    RECT view;
+    GetClientRect(GetDlgItem(dialog, IDC_CURVE_VIEW), &view);
+    POINT origin = {0, 0};
+    MapWindowPoints(GetDlgItem(dialog, IDC_CURVE_VIEW), dialog, &origin, 1);
+    const LPARAM at = MAKELPARAM(origin.x + view.right / 2, origin.y + view.bottom / 2);
+    SendMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(dialog, WM_LBUTTONUP, 0, at);
+    addedX = data.points[0].x;
+    const auto press = [](WORD key) {
+      INPUT input[2] = {};
+      input[0].type = input[1].type = INPUT_KEYBOARD;
+      input[0].ki.wVk = input[1].ki.wVk = key;
+      input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, input, sizeof(INPUT));
+    };
+    press(VK_LEFT);
+    press(VK_LEFT);
+    INPUT undo[4] = {};
+    for (INPUT& i : undo) i.type = INPUT_KEYBOARD;
+    undo[0].ki.wVk = undo[3].ki.wVk = VK_CONTROL;
+    undo[1].ki.wVk = undo[2].ki.wVk = 'Z';
+    undo[2].ki.dwFlags = undo[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, undo, sizeof(INPUT));
+    press(VK_RETURN);
+  });
+  EXPECT_EQ(result, 0) << "Enter applied";
+  ASSERT_TRUE(IsValidPoint(data.points[0]));
+  EXPECT_EQ(data.points[0].x, addedX) << "the nudges were undone, the added point kept";
+  EXPECT_FALSE(IsValidPoint(data.points[1]));
+}
+
+// Saving and loading each preset through the files the dialog reads and writes gives the same
+// knots, and the same tables where the kind survives the file (files know no kinds: what they
+// bring is monotone); broken files are refused with a reason and change nothing.
+TEST_F(Editor, PresetsSurviveACurveFileAndBrokenFilesChangeNothing) {
+  char directory[MAX_PATH];
+  GetTempPathA(MAX_PATH, directory);
+  const std::string path = std::string(directory) + "tonarc_editor_test.acv";
+  for (int preset = 0; preset < kPresetCount; ++preset) {
+    SCOPED_TRACE(kPresetNames[preset]);
+    CurveData saved = gui::FreshCurve();
+    ASSERT_TRUE(ApplyPreset(saved, preset));
+    ASSERT_TRUE(WriteCurveFileAt(path.c_str(), saved));
+    CurveData loaded = gui::FreshCurve();
+    char reason[kCurveFileReasonLength];
+    ASSERT_TRUE(ReadCurveFileAt(path.c_str(), loaded, reason)) << reason;
+    for (int curve = 0; curve < kCurveCount; ++curve) {
+      Knots a, b;
+      CollectKnots(CurvePoints(saved, curve), CurveSlotCount(curve), a);
+      CollectKnots(CurvePoints(loaded, curve), CurveSlotCount(curve), b);
+      ASSERT_EQ(a.count, b.count) << curve;
+      EXPECT_EQ(std::memcmp(a.x, b.x, 4 * a.count), 0) << curve;
+      EXPECT_EQ(std::memcmp(a.y, b.y, 4 * a.count), 0) << curve;
+      if (KindOf(saved, curve) != kKindLinear || a.count == 2) {
+        EXPECT_EQ(std::memcmp(CurveLut(saved, curve), CurveLut(loaded, curve), 4 * kLutSize), 0)
+            << curve;
+      }
+    }
+  }
+  const std::vector<std::vector<uint8_t>> broken = {
+      {0, 1},                               // short
+      {0, 1, 0, 1, 0, 1, 0, 0, 0, 0},       // one point
+      {0, 1, 0, 1, 0, 2, 1, 0, 0, 0, 0, 255, 0, 255},  // a value above 255
+      {0, 1, 0, 1, 0, 2, 0, 9, 0, 200, 0, 9, 0, 100},  // inputs going backwards
+      {0, 1, 0, 2, 0, 2, 0, 0, 0, 0, 0, 255, 0, 255},  // the red curve missing
+  };
+  CurveData data = gui::FreshCurve();
+  ApplyPreset(data, 0);
+  const CurveData before = data;
+  for (const std::vector<uint8_t>& bytes : broken) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    char reason[kCurveFileReasonLength] = {};
+    EXPECT_FALSE(ReadCurveFileAt(path.c_str(), data, reason));
+    EXPECT_NE(reason[0], '\0');
+    EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0) << reason;
+  }
+  char reason[kCurveFileReasonLength] = {};
+  EXPECT_FALSE(ReadCurveFileAt((path + ".missing").c_str(), data, reason));
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
