@@ -77,5 +77,7 @@ bool LoadCurvesChosenByUser(HWND dialog, CurveData& data) {
 void SaveCurvesChosenByUser(HWND dialog, const CurveData& data) {
   char path[MAX_PATH];
   if (!ChooseFile(dialog, path, /*saving=*/true)) return;
-  if (!WriteCurveFileAt(path, data)) Explain(dialog, "The file could not be written.", "Save curves");
+  if (!WriteCurveFileAt(path, data)) {
+    Explain(dialog, "The file could not be written.", "Save curves");
+  }
 }

@@ -74,7 +74,8 @@ struct CurveData {
 static_assert(offsetof(CurveData, selected) == 6144, "CurveData layout");
 static_assert(offsetof(CurveData, mode) == 6148, "CurveData layout");
 static_assert(offsetof(CurveData, preview) == 6152, "CurveData layout");
-static_assert(offsetof(CurveData, channel) == (sizeof(void*) == 4 ? 6156 : 6160), "CurveData layout");
+static_assert(offsetof(CurveData, channel) == (sizeof(void*) == 4 ? 6156 : 6160),
+              "CurveData layout");
 // The host allocates exactly this many bytes per instance.
 static_assert(sizeof(CurveData) == (sizeof(void*) == 4 ? 15380 : 15384), "CurveData layout");
 

@@ -159,7 +159,8 @@ void ApplyCurvesScript(CurveData& data, int32_t modeArgument, const char* const 
   data.mode = static_cast<ChannelMode>(static_cast<uint32_t>(modeArgument) & 0xFFu);
   for (int curve = 0; curve < kCurveCount; ++curve) {
     ReadPointText(pointTexts[curve], CurvePoints(data, curve), CurveSlotCount(curve));
-    const CurveKind kind = static_cast<CurveKind>((static_cast<uint32_t>(kinds) >> (2 * curve)) & 3u);
+    const uint32_t field = (static_cast<uint32_t>(kinds) >> (2 * curve)) & 3u;
+    const CurveKind kind = static_cast<CurveKind>(field);
     data.kind[curve] = kind < kKindCount ? kind : CurveKind{kKindSmooth};
   }
   RebuildAllCurves(data);

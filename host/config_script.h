@@ -45,11 +45,12 @@ bool WriteConfigScript(const CurveData& data, char* out, int length);
 int ConfigScriptLength(const CurveData& data);
 
 // Fills slots from 0 upward from the point text, one slot per four characters, up to slotCount
-// slots (the master's 256 when not given) and never reading past the text's terminator. Coordinate j comes from characters 2j and 2j+1:
-// a hex digit (either case), optionally followed by a second one. A coordinate that starts at or
-// past the end of the text repeats the point's x (so a lone trailing x gives a point on the
-// diagonal); a coordinate inside the text that does not start with a hex digit leaves its slot
-// empty. Slots the text does not reach are left as they are. A null text reads as empty.
+// slots (the master's 256 when not given) and never reading past the text's terminator.
+// Coordinate j comes from characters 2j and 2j+1: a hex digit (either case), optionally followed
+// by a second one. A coordinate that starts at or past the end of the text repeats the point's x
+// (so a lone trailing x gives a point on the diagonal); a coordinate inside the text that does not
+// start with a hex digit leaves its slot empty. Slots the text does not reach are left as they
+// are. A null text reads as empty.
 void ReadPointText(const char* text, CurveData& data);
 void ReadPointText(const char* text, ControlPoint* points, int32_t slotCount);
 

@@ -26,7 +26,9 @@ void WriteShortDescription(const CurveData& data, char* out) {
     linear |= KindOf(data, curve) == kKindLinear;
   }
   if (monotone || linear) {
-    out = Append(out, monotone && linear ? ", monotone/linear" : monotone ? ", monotone" : ", linear");
+    out = Append(out, monotone && linear ? ", monotone/linear"
+                      : monotone         ? ", monotone"
+                                         : ", linear");
   }
   out = Append(out, ")");
   *out = '\0';

@@ -98,17 +98,41 @@ HostRun ConfigureWithFilterhost(const std::string& script, const std::string& pn
   return run;
 }
 
+// Columns of the curve view's second row from the bottom in the histogram's colour, read from the
+// screen (the child draws into its own window): the sample picture's levels behind the grid.
+int HistogramColumns(HWND view) {
+  RECT r;
+  GetClientRect(view, &r);
+  POINT row = {0, r.bottom - 2};
+  ClientToScreen(view, &row);
+  HDC screen = GetDC(nullptr);
+  int count = 0;
+  for (int x = 0; x < r.right; ++x) {
+    count += GetPixel(screen, row.x + x, row.y) == RGB(192, 192, 192);
+  }
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
 TEST(FilterhostConfigure, PreviewDragAndApply) {
   bool previewShown = false, previewHidden = false;
+  int histogramBefore = -1, histogramShown = 0;
   RECT previewClient = {};
   int32_t expectX = -1, expectY = -1;
   const HostRun run = ConfigureWithFilterhost("Config(2,\"\")", "configured.png",
                                               [&](HWND dialog, HANDLE child) {
     HWND button = GetDlgItem(dialog, IDC_PREVIEW);
     EXPECT_TRUE(IsWindowEnabled(button)) << "filterhost offers a preview";
+    histogramBefore = HistogramColumns(GetDlgItem(dialog, IDC_CURVE_VIEW));
     SendToChild(button, BM_CLICK, 0, 0);
     HWND preview = WaitForWindow(child, "filterhost preview", nullptr);
     previewShown = preview != nullptr;
+    // Shown, the preview tells the dialog, which samples the picture and draws its histogram.
+    for (int i = 0; i < 100 && histogramShown == 0; ++i) {
+      SendToChild(dialog, WM_NULL, 0, 0);
+      histogramShown = HistogramColumns(GetDlgItem(dialog, IDC_CURVE_VIEW));
+      if (histogramShown == 0) Sleep(20);
+    }
     if (preview != nullptr) GetClientRect(preview, &previewClient);
 
     // A press a quarter into the view from its top-left corner, then the release.
@@ -129,6 +153,8 @@ TEST(FilterhostConfigure, PreviewDragAndApply) {
   EXPECT_EQ(run.status, 0u) << run.out;
   EXPECT_TRUE(previewShown);
   EXPECT_TRUE(previewHidden);
+  EXPECT_EQ(histogramBefore, 0);
+  EXPECT_GT(histogramShown, 20) << "the sample picture's histogram";
   EXPECT_EQ(previewClient.right, 512) << "the sample picture, unscaled";
   EXPECT_EQ(previewClient.bottom, 256);
   char saved[64];
