@@ -64,8 +64,13 @@ FramePlan PlanFrame(const CurveData& data) {
       break;
     }
   }
-  plan.sameLevels = std::memcmp(plan.level[0], plan.level[1], kLutSize) == 0 &&
-                    std::memcmp(plan.level[0], plan.level[2], kLutSize) == 0;
+  plan.sharedLevels = true;
+  const uint8_t* shared = nullptr;
+  for (int byte = 0; byte < 3; ++byte) {
+    if (((plan.mapped >> (8 * byte)) & 0xFF) == 0) continue;
+    if (shared == nullptr) shared = plan.level[byte];
+    else if (std::memcmp(shared, plan.level[byte], kLutSize) != 0) plan.sharedLevels = false;
+  }
   return plan;
 }
 
@@ -171,10 +176,7 @@ int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame) {
   if (!FramePathRuns(path)) path = FramePath::kScalar;
   const FramePlan plan = PlanFrame(data);
   switch (path) {
-    case FramePath::kAvx512:
-      if (!plan.sameLevels) { MapFrameScalar(plan, frame); break; }
-      MapFrameAvx512(plan, frame);
-      break;
+    case FramePath::kAvx512: MapFrameAvx512(plan, frame); break;
     case FramePath::kAvx2: MapFrameAvx2(plan, frame); break;
     default: MapFrameScalar(plan, frame);
   }

@@ -33,7 +33,8 @@ int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame);
 struct FramePlan {
   uint8_t level[3][kLutSize];  // by pixel byte (blue, green, red): the new value of each level
   uint32_t mapped;             // pixel bits whose table is not the identity
-  bool sameLevels;             // all three tables alike, as with one curve
+  bool sharedLevels;           // every mapped byte has the same table: one curve for all three
+                               // channels, or a single channel mapped
 };
 
 // Maps one row of `width` pixels with a path's own per-frame tables.
