@@ -5,7 +5,7 @@
 #include "engine/curve_tables.h"
 #include "engine/frame_map_paths.h"
 
-const char* const kFramePathNames[kFramePathCount] = {"plain", "scalar", "avx2", "avx512"};
+const char* const kFramePathNames[kFramePathCount] = {"plain", "scalar", "avx512"};
 
 namespace {
 
@@ -153,7 +153,6 @@ bool FramePathRuns(FramePath path) {
   switch (path) {
     case FramePath::kPlain:
     case FramePath::kScalar: return true;
-    case FramePath::kAvx2: return __builtin_cpu_supports("avx2");
     case FramePath::kAvx512:
       return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
              __builtin_cpu_supports("avx512vbmi");
@@ -163,7 +162,6 @@ bool FramePathRuns(FramePath path) {
 
 FramePath FastestFramePath() {
   if (FramePathRuns(FramePath::kAvx512)) return FramePath::kAvx512;
-  if (FramePathRuns(FramePath::kAvx2)) return FramePath::kAvx2;
   return FramePath::kScalar;
 }
 
@@ -177,7 +175,6 @@ int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame) {
   const FramePlan plan = PlanFrame(data);
   switch (path) {
     case FramePath::kAvx512: MapFrameAvx512(plan, frame); break;
-    case FramePath::kAvx2: MapFrameAvx2(plan, frame); break;
     default: MapFrameScalar(plan, frame);
   }
   return 0;

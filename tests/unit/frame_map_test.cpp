@@ -234,8 +234,7 @@ TEST_P(EveryFramePath, EmptyFramesTouchNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, EveryFramePath,
-                         testing::Values(FramePath::kScalar, FramePath::kAvx2,
-                                         FramePath::kAvx512),
+                         testing::Values(FramePath::kScalar, FramePath::kAvx512),
                          [](const testing::TestParamInfo<FramePath>& info) {
                            return std::string(kFramePathNames[int(info.param)]);
                          });
