@@ -1,8 +1,9 @@
 // What both frame-mapping timers measure (Google Benchmark natively, frame_timing under wine),
 // and the ratio table they end with:
-//   speed-up   = plain loop / fast path      (higher is better)
-//   vs memcpy  = fast path / memcpy          (lower is better; 1.0 is memory speed)
-// Variants are named "<size>/<mode>/<variant>", with "-" as the mode of the memcpy.
+//   vs memcpy  = variant / memcpy of the same frame   (lower is better; 1.0 is memory speed)
+//   speed-up   = plain loop / variant                 (higher is better)
+// Variants are named "<size>/<case>/<variant>": the variant is "plain" (the reference loop),
+// "fast" (MapFrame as the host calls it) or a forced path's name; the memcpy has "-" as its case.
 #pragma once
 
 #include <cstdint>
@@ -35,31 +36,58 @@ inline void FillFrames(Frames& frames, const FrameSize& size) {
   for (uint32_t& p : frames.src) p = static_cast<uint32_t>(rng());
 }
 
-inline CurveData BenchCurve(ChannelMode mode) {
+// The settings the original design can express (the master curve in RGB and in a single-channel
+// mode), and all four curves in use, each different.
+struct FrameCase {
+  const char* name;
+  ChannelMode mode;
+  bool fourCurves;
+};
+constexpr FrameCase kFrameCases[] = {
+    {"RGB", kModeRgb, false}, {"Red", kModeRed, false}, {"4curves", kModeRgb, true}};
+
+inline CurveData BenchCurve(const FrameCase& c) {
   CurveData data;
   InitCurveData(data);
-  for (int i = 0; i < kLutSize; ++i) data.lut[i] = (i * i) / 255;  // a darkening curve
-  data.mode = mode;
+  data.mode = c.mode;
+  for (int i = 0; i < kLutSize; ++i) {
+    data.lut[i] = (i * i) / 255;  // a darkening curve
+    if (!c.fourCurves) continue;
+    data.channel[kCurveRed - 1].lut[i] = (i * (510 - i)) / 255;  // brightening
+    data.channel[kCurveGreen - 1].lut[i] = 255 - i;               // inverting
+    data.channel[kCurveBlue - 1].lut[i] = 64 + i / 2;             // flattening
+  }
   return data;
 }
 
-inline std::string VariantName(const FrameSize& size, const char* mode, const char* variant) {
-  return std::string(size.name) + "/" + mode + "/" + variant;
+// The paths timed by name, beside the plain loop and MapFrame, where this processor runs them.
+constexpr FramePath kTimedPaths[] = {FramePath::kScalar, FramePath::kAvx512};
+
+inline std::string VariantName(const FrameSize& size, const char* caseName, const char* variant) {
+  return std::string(size.name) + "/" + caseName + "/" + variant;
 }
 
 // `median` gives a variant's median time in microseconds, or 0 when it was not run.
 inline void PrintRatioTable(const std::function<double(const std::string&)>& median) {
   std::printf("\nfast path: %s (%d-bit build); ratios of median times\n",
               kFramePathNames[int(FastestFramePath())], static_cast<int>(8 * sizeof(void*)));
-  std::printf("%-10s %-6s %12s %12s %12s %10s %10s\n", "frame", "mode", "plain us", "fast us",
-              "memcpy us", "speed-up", "vs memcpy");
-  for (const FrameSize& size : kFrameSizes)
-    for (int mode = 0; mode < kModeCount; ++mode) {
-      const double plain = median(VariantName(size, kModeNames[mode], "plain"));
-      const double fast = median(VariantName(size, kModeNames[mode], "fast"));
-      const double copy = median(VariantName(size, "-", "memcpy"));
-      if (plain == 0 || fast == 0 || copy == 0) continue;  // filtered out
-      std::printf("%-10s %-6s %12.1f %12.1f %12.1f %9.2fx %9.2fx\n", size.name, kModeNames[mode],
-                  plain, fast, copy, plain / fast, fast / copy);
+  std::printf("%-10s %-8s %-8s %10s %10s %10s\n", "frame", "case", "variant", "us", "vs memcpy",
+              "speed-up");
+  for (const FrameSize& size : kFrameSizes) {
+    const double copy = median(VariantName(size, "-", "memcpy"));
+    if (copy == 0) continue;  // filtered out
+    std::printf("%-10s %-8s %-8s %10.1f\n", size.name, "-", "memcpy", copy);
+    for (const FrameCase& c : kFrameCases) {
+      const double plain = median(VariantName(size, c.name, "plain"));
+      std::vector<const char*> variants{"plain", "fast"};
+      for (FramePath path : kTimedPaths) variants.push_back(kFramePathNames[int(path)]);
+      for (const char* variant : variants) {
+        const double us = median(VariantName(size, c.name, variant));
+        if (us == 0) continue;
+        std::printf("%-10s %-8s %-8s %10.1f %9.2fx", size.name, c.name, variant, us, us / copy);
+        if (plain != 0) std::printf(" %9.2fx", plain / us);
+        std::printf("\n");
+      }
     }
+  }
 }

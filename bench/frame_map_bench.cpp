@@ -1,8 +1,8 @@
-// Frame mapping speed: the path MapFrame takes against the plain loop and against the C runtime's
-// memcpy of the same bytes, on full HD and 4K frames. Every benchmark is repeated (12 times by
+// Frame mapping speed: the path MapFrame takes and each forced path against the plain loop and
+// against the C runtime's memcpy of the same bytes, on full HD and 4K frames, with the original
+// design's settings and with all four curves in use. Every benchmark is repeated (12 times by
 // default, interleaved in random order so that drifting machine load hits all of them alike) and
 // the summary at the end gives ratios of the median times (see frame_bench_cases.h).
-// The forced paths (scalar, avx2, avx512) are listed for comparison when this processor runs them.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -41,11 +41,11 @@ void RegisterAll() {
       }
     })->Unit(benchmark::kMicrosecond);
 
-    for (int mode = 0; mode < kModeCount; ++mode) {
-      const CurveData data = BenchCurve(static_cast<ChannelMode>(mode));
+    for (const FrameCase& c : kFrameCases) {
+      const CurveData data = BenchCurve(c);
       const auto add = [&](const char* variant, bool fast, FramePath path) {
         benchmark::RegisterBenchmark(
-            VariantName(size, kModeNames[mode], variant).c_str(),
+            VariantName(size, c.name, variant).c_str(),
             [size, data, fast, path](benchmark::State& st) {
               Frames& f = FramesFor(size);
               const FrameSpan frame{f.src.data(), 0, f.dst.data(), 0, size.width, size.height};
@@ -59,10 +59,8 @@ void RegisterAll() {
       };
       add("plain", false, FramePath::kPlain);
       add("fast", true, FramePath::kPlain);
-      // The other paths once for the whole-pixel mode and once for a single channel.
-      if (mode <= 1)
-        for (FramePath path : {FramePath::kScalar, FramePath::kAvx2, FramePath::kAvx512})
-          if (FramePathRuns(path)) add(kFramePathNames[int(path)], false, path);
+      for (FramePath path : kTimedPaths)
+        if (FramePathRuns(path)) add(kFramePathNames[int(path)], false, path);
     }
   }
 }

@@ -19,12 +19,12 @@
 
 namespace {
 
-// One thing to time: a memcpy of the frame's bytes (mode < 0) or a mapping of the frame.
+// One thing to time: a memcpy of the frame's bytes or a mapping of the frame.
 struct Variant {
   std::string name;
   Frames* frames;
   const FrameSize* size;
-  int mode;
+  bool copy;  // the runtime's memcpy instead of a mapping
   CurveData data;
   bool fast;  // MapFrame itself, or `path` forced
   FramePath path;
@@ -45,7 +45,7 @@ volatile int gSink;
 
 void CallOnce(const Variant& v) {
   Frames& f = *v.frames;
-  if (v.mode < 0) {
+  if (v.copy) {
     gCopy(f.dst.data(), f.src.data(), f.src.size() * 4);
     return;
   }
@@ -84,21 +84,18 @@ int main(int argc, char** argv) {
     const FrameSize& size = kFrameSizes[s];
     FillFrames(frames[s], size);
 
-    const std::string prefix = std::string(size.name) + "/";
-    variants.push_back({prefix + "-/memcpy", &frames[s], &size, -1, BenchCurve(0), false,
-                        FramePath::kPlain, 1, {}});
-    for (int mode = 0; mode < kModeCount; ++mode) {
-      const std::string name = prefix + kModeNames[mode] + "/";
-      const CurveData data = BenchCurve(static_cast<ChannelMode>(mode));
-      variants.push_back({name + "plain", &frames[s], &size, mode, data, false, FramePath::kPlain,
-                          1, {}});
-      variants.push_back({name + "fast", &frames[s], &size, mode, data, true, FramePath::kPlain, 1,
-                          {}});
-      if (mode <= 1)
-        for (FramePath path : {FramePath::kScalar, FramePath::kAvx2, FramePath::kAvx512})
-          if (FramePathRuns(path))
-            variants.push_back({name + kFramePathNames[int(path)], &frames[s], &size, mode, data,
-                                false, path, 1, {}});
+    variants.push_back({VariantName(size, "-", "memcpy"), &frames[s], &size, true,
+                        BenchCurve(kFrameCases[0]), false, FramePath::kPlain, 1, {}});
+    for (const FrameCase& c : kFrameCases) {
+      const CurveData data = BenchCurve(c);
+      variants.push_back({VariantName(size, c.name, "plain"), &frames[s], &size, false, data,
+                          false, FramePath::kPlain, 1, {}});
+      variants.push_back({VariantName(size, c.name, "fast"), &frames[s], &size, false, data, true,
+                          FramePath::kPlain, 1, {}});
+      for (FramePath path : kTimedPaths)
+        if (FramePathRuns(path))
+          variants.push_back({VariantName(size, c.name, kFramePathNames[int(path)]), &frames[s],
+                              &size, false, data, false, path, 1, {}});
     }
   }
 

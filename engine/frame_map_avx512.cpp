@@ -1,7 +1,10 @@
 // The AVX-512 path: sixteen pixels at a time, every byte looked up at once by two 128-entry byte
-// permutes (the table's lower and upper halves) and a choice on the index's top bit. Compiled
-// with -mavx512f -mavx512bw -mavx512vbmi and run only after FramePathRuns says so; nothing but
-// MapFrameAvx512 is visible outside this file (see frame_map_paths.h).
+// permutes (a table's lower and upper halves) and a choice on the index's top bit. When every
+// mapped channel has the same table (one curve for all three, or one channel mapped) that is one
+// lookup per sixteen pixels; otherwise each channel's table is looked up over the whole register
+// and the results are merged by byte position. Compiled with -mavx512f -mavx512bw -mavx512vbmi
+// and run only after FramePathRuns says so; nothing but MapFrameAvx512 is visible outside this
+// file (see frame_map_paths.h).
 #include <immintrin.h>
 
 #include <cstddef>
@@ -11,30 +14,69 @@
 
 namespace {
 
-struct ByteTables {
-  __m512i level[4];  // the 256 levels, 64 per register
-  __mmask64 mapped;  // bytes replaced by their level
-  __mmask64 kept;    // bytes passed through; the rest (each pixel's top byte) become zero
+// One bit per byte of a pixel, repeated for the sixteen pixels of a register.
+constexpr __mmask64 kBlueBytes = 0x1111111111111111ull;
+
+// The 256 levels of one table, 64 per register.
+struct Levels {
+  __m512i part[4];
 };
 
-__m512i MapSixteen(const ByteTables& t, __m512i pixels) {
-  const __m512i low = _mm512_permutex2var_epi8(t.level[0], pixels, t.level[1]);
-  const __m512i high = _mm512_permutex2var_epi8(t.level[2], pixels, t.level[3]);
-  const __m512i levels = _mm512_mask_blend_epi8(_mm512_movepi8_mask(pixels), low, high);
-  return _mm512_mask_blend_epi8(t.mapped, _mm512_maskz_mov_epi8(t.kept, pixels), levels);
+Levels LoadLevels(const uint8_t* levels) {
+  Levels l;
+  for (int i = 0; i < 4; ++i) l.part[i] = _mm512_loadu_si512(levels + 64 * i);
+  return l;
 }
+
+// Bytes outside `bytes` become zero.
+__m512i LookUp(const Levels& l, __m512i pixels, __mmask64 upperHalf,
+               __mmask64 bytes = ~__mmask64{0}) {
+  const __m512i low = _mm512_maskz_permutex2var_epi8(bytes, l.part[0], pixels, l.part[1]);
+  const __m512i high = _mm512_maskz_permutex2var_epi8(bytes, l.part[2], pixels, l.part[3]);
+  return _mm512_mask_blend_epi8(upperHalf, low, high);
+}
+
+// Every mapped byte through one table.
+struct OneTable {
+  Levels levels;
+  __mmask64 mapped;  // bytes replaced by their level
+  __mmask64 kept;    // bytes passed through; the rest (each pixel's top byte) become zero
+
+  __m512i MapSixteen(__m512i pixels) const {
+    const __m512i looked = LookUp(levels, pixels, _mm512_movepi8_mask(pixels));
+    return _mm512_mask_blend_epi8(mapped, _mm512_maskz_mov_epi8(kept, pixels), looked);
+  }
+};
+
+// Each channel through its own table.
+struct ChannelTables {
+  Levels levels[3];     // by pixel byte
+  __mmask64 bytes[3];   // each channel's bytes: members rather than constants, since the 32-bit
+                        // build otherwise rebuilt them through memory for every sixteen pixels
+
+  __m512i MapSixteen(__m512i pixels) const {
+    const __mmask64 upperHalf = _mm512_movepi8_mask(pixels);
+    const __m512i blue = LookUp(levels[0], pixels, upperHalf, bytes[0]);
+    const __m512i green = _mm512_mask_blend_epi8(bytes[1], blue,
+                                                 LookUp(levels[1], pixels, upperHalf));
+    return _mm512_mask_blend_epi8(bytes[2], green, LookUp(levels[2], pixels, upperHalf));
+  }
+};
 
 // Fewer than sixteen pixels. Masked bytes are neither read nor written (nor can they fault), so
 // a row that ends at the edge of the host's buffer is safe.
-void MapFew(const ByteTables& t, const unsigned char* src, unsigned char* dst, int32_t count) {
+template <typename Tables>
+void MapFew(const Tables& t, const unsigned char* src, unsigned char* dst, int32_t count) {
   const __mmask64 bytes = (__mmask64{1} << (4 * count)) - 1;
   const __m512i pixels = _mm512_maskz_loadu_epi8(bytes, src);
-  _mm512_mask_storeu_epi8(dst, bytes, MapSixteen(t, pixels));
+  _mm512_mask_storeu_epi8(dst, bytes, t.MapSixteen(pixels));
 }
 
-void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
-            int32_t width) {
-  const ByteTables& t = *static_cast<const ByteTables*>(tables);
+template <typename Tables>
+void MapRow(const void* tables, const unsigned char* src, unsigned char* dst, int32_t width) {
+  // A copy the stores below cannot alias, so that the tables stay in registers across the row
+  // instead of being loaded again for every sixteen pixels.
+  const Tables t = *static_cast<const Tables*>(tables);
   int32_t col = 0;
   // Stores that straddle cache lines cost more on large frames than the one masked step that
   // lines them up (a destination that is not even 4-byte aligned stays as it is).
@@ -46,7 +88,7 @@ void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
   }
   for (; col + 16 <= width; col += 16) {
     const __m512i pixels = _mm512_loadu_si512(src + 4 * col);
-    _mm512_storeu_si512(dst + 4 * col, MapSixteen(t, pixels));
+    _mm512_storeu_si512(dst + 4 * col, t.MapSixteen(pixels));
   }
   if (col < width) MapFew(t, src + 4 * col, dst + 4 * col, width - col);
 }
@@ -54,15 +96,23 @@ void MapRow(const void* tables, const unsigned char* src, unsigned char* dst,
 }  // namespace
 
 void MapFrameAvx512(const FramePlan& plan, const FrameSpan& frame) {
-  ByteTables t;
-  for (int i = 0; i < 4; ++i) t.level[i] = _mm512_loadu_si512(plan.level[0] + 64 * i);
-  // One bit per byte of a pixel, repeated for the sixteen pixels of a register.
+  if (!plan.sharedLevels) {
+    ChannelTables t;
+    for (int byte = 0; byte < 3; ++byte) {
+      t.levels[byte] = LoadLevels(plan.level[byte]);
+      t.bytes[byte] = kBlueBytes << byte;
+    }
+    ForEachRow(frame, MapRow<ChannelTables>, &t);
+    return;
+  }
+  OneTable t;
   unsigned mappedBytes = 0;
-  for (int i = 0; i < 3; ++i)
-    if (((plan.mapped >> (8 * i)) & 0xFF) != 0) mappedBytes |= 1u << i;
-  const __mmask64 everyPixel = 0x1111111111111111ull;
-  t.mapped = everyPixel * mappedBytes;
-  t.kept = everyPixel * (0x7u & ~mappedBytes);
-
-  ForEachRow(frame, MapRow, &t);
+  for (int byte = 0; byte < 3; ++byte)
+    if (((plan.mapped >> (8 * byte)) & 0xFF) != 0) mappedBytes |= 1u << byte;
+  // The table of the lowest mapped byte is every mapped byte's table.
+  const int tableByte = (mappedBytes & 1) != 0 ? 0 : (mappedBytes & 2) != 0 ? 1 : 2;
+  t.levels = LoadLevels(plan.level[tableByte]);
+  t.mapped = kBlueBytes * mappedBytes;
+  t.kept = kBlueBytes * (0x7u & ~mappedBytes);
+  ForEachRow(frame, MapRow<OneTable>, &t);
 }

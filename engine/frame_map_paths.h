@@ -1,10 +1,13 @@
 // The compiled ways of mapping a frame. MapFrame picks the fastest one this processor runs; tests
 // and benchmarks force each in turn. Every path writes exactly the bytes the plain loop writes.
 //
-// The vector paths live in their own files, compiled with their instruction-set flags, and run
-// only after FramePathRuns has said yes. Those files therefore share nothing with the rest of the
-// module but the plain records and declarations below: an inline function or template compiled
-// there could be merged by the linker with the baseline copy and run on any processor.
+// The vector path lives in its own file, compiled with its instruction-set flags, and runs only
+// after FramePathRuns has said yes. That file therefore shares nothing with the rest of the module
+// but the plain records and declarations below: an inline function or template compiled there
+// could be merged by the linker with the baseline copy and run on any processor.
+//
+// There is no AVX2 path: a 256-entry byte table takes either gathers or sixteen 16-entry shuffles
+// per table there, and both lost to the scalar path in the frame benchmark.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +15,8 @@
 #include "engine/frame_map.h"
 
 // In order of preference, fastest last.
-enum class FramePath : uint8_t { kPlain, kScalar, kAvx2, kAvx512 };
-constexpr int kFramePathCount = 4;
+enum class FramePath : uint8_t { kPlain, kScalar, kAvx512 };
+constexpr int kFramePathCount = 3;
 // Indexed by FramePath.
 extern const char* const kFramePathNames[kFramePathCount];
 
@@ -33,7 +36,8 @@ int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame);
 struct FramePlan {
   uint8_t level[3][kLutSize];  // by pixel byte (blue, green, red): the new value of each level
   uint32_t mapped;             // pixel bits whose table is not the identity
-  bool sameLevels;             // all three tables alike, as with one curve
+  bool sharedLevels;           // every mapped byte has the same table: one curve for all three
+                               // channels, or a single channel mapped
 };
 
 // Maps one row of `width` pixels with a path's own per-frame tables.
@@ -47,5 +51,4 @@ void ForEachRow(const FrameSpan& frame, RowMapper mapRow, const void* tables);
 
 // The paths proper. Each is given a frame of at least one pixel and one row.
 void MapFrameScalar(const FramePlan& plan, const FrameSpan& frame);
-void MapFrameAvx2(const FramePlan& plan, const FrameSpan& frame);
 void MapFrameAvx512(const FramePlan& plan, const FrameSpan& frame);
