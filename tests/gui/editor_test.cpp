@@ -98,6 +98,24 @@ TEST_F(Editor, CallbacksAreSetWhileOpenAndNullAfterApplyAndCancel) {
   }
 }
 
+TEST_F(Editor, CancelPutsEveryCurveAndKindBack) {
+  data.channel[kCurveGreen - 1].points[0] = ControlPoint{80, 90};
+  data.kind[kCurveGreen] = kKindMonotone;
+  RebuildAllCurves(data);
+  const CurveData before = data;
+  gui::RecordingPreview preview;
+  gui::RunConfigProc(data, &preview, IDCANCEL, [&](HWND dialog) {
+    SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, kCurveGreen, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CURVE, CBN_SELCHANGE), 0);
+    SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, 8, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PRESET, CBN_SELCHANGE), 0);
+    ASSERT_NE(std::memcmp(data.channel, before.channel, sizeof data.channel), 0);
+  });
+  EXPECT_EQ(std::memcmp(data.channel, before.channel, sizeof data.channel), 0);
+  EXPECT_EQ(std::memcmp(data.kind, before.kind, sizeof data.kind), 0);
+  EXPECT_EQ(std::memcmp(data.lut, before.lut, sizeof data.lut), 0);
+}
+
 TEST_F(Editor, WithoutAPreviewNothingIsSampled) {
   gui::OpenDialog dlg(data, /*withPreview=*/false);
   EXPECT_FALSE(IsWindowEnabled(dlg.Item(IDC_SAMPLE)));
