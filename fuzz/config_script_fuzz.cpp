@@ -123,7 +123,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int32_t savedMode = -1, savedKinds = -1;
   std::vector<std::string> savedTexts;
   SplitSaved(saved, savedMode, savedTexts, savedKinds);
-  Require((savedTexts.size() == 4) == NeedsCurvesForm(curve));
+  // The one-curve text for exactly the settings it can hold: no channel point, every kind smooth.
+  bool beyondOneCurve = false;
+  for (int c = 0; c < kCurveCount; ++c) {
+    const ControlPoint* points = CurvePoints(curve, c);
+    for (int32_t i = 0; c != kCurveMaster && i < CurveSlotCount(c); ++i) {
+      beyondOneCurve = beyondOneCurve || points[i].x != -1;
+    }
+    beyondOneCurve = beyondOneCurve || (curve.kind[c] != kKindSmooth && curve.kind[c] != 3);
+  }
+  Require((savedTexts.size() == 4) == beyondOneCurve);
 
   CurveData reloaded;
   std::memset(&reloaded, 0x5A, sizeof reloaded);

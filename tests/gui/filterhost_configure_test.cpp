@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/resource.h"
+#include "tools/filterhost/picture_io.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ struct HostRun {
 HostRun ConfigureWithFilterhost(const std::string& script, const std::string& png,
                                 const std::function<void(HWND, HANDLE)>& drive) {
   HostRun run;
+  DeleteFileA(png.c_str());  // a picture from an earlier run must not pass for this one's
   const std::string outPath = "configure_stdout.tmp";
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
@@ -161,16 +163,29 @@ TEST(FilterhostConfigure, PreviewDragAndApply) {
   std::snprintf(saved, sizeof saved, "script: Config(2,\"%02x%02x\")", expectX, expectY);
   EXPECT_NE(run.out.find(saved), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("description: (MODE = Green)"), std::string::npos) << run.out;
-  EXPECT_GT(ReadFile("configured.png").size(), 100u);
+  // The picture written after Apply: the sample picture, its green channel through the new curve.
+  Picture written;
+  std::string error;
+  ASSERT_TRUE(ReadPicture("configured.png", written, error)) << error;
+  const Picture sample = SamplePicture();
+  ASSERT_EQ(written.pixels.size(), sample.pixels.size());
+  EXPECT_NE(written.pixels, sample.pixels);
 }
 
 TEST(FilterhostConfigure, CancelKeepsTheScriptSettings) {
+  bool added = false;
   const HostRun run = ConfigureWithFilterhost("Config(1,\"8040\")", "cancelled.png",
-                                              [](HWND dialog, HANDLE) {
-    PostMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
-    PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+                                              [&](HWND dialog, HANDLE) {
+    SendToChild(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
+    SendToChild(dialog, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+    // The press added a point: it is the current one.
+    char text[16] = {};
+    SendMessageA(GetDlgItem(dialog, IDC_POINT_INPUT), WM_GETTEXT, sizeof text,
+                 reinterpret_cast<LPARAM>(text));
+    added = text[0] != '\0';
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   });
+  EXPECT_TRUE(added);
   EXPECT_EQ(run.status, 0u) << run.out;
   EXPECT_NE(run.out.find("script: Config(1,\"8040\")"), std::string::npos) << run.out;
 }

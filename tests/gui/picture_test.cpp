@@ -102,7 +102,16 @@ TEST(Picture, DialogPng) {
     gui::PumpMessages();
     shot = Capture(dialog);
   });
+  // The picture is worth its place in the README only with the histogram and the red curve on it.
   ASSERT_GT(shot.width, 0);
+  const auto shown = [&](COLORREF c) {
+    const uint32_t pixel =
+        static_cast<uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    return std::count_if(shot.pixels.begin(), shot.pixels.end(),
+                         [&](uint32_t p) { return (p & 0xFFFFFF) == pixel; });
+  };
+  EXPECT_GT(shown(kHistogramColour), 5000);
+  EXPECT_GT(shown(kOtherCurveColours[kCurveRed]), 50);
   CreateDirectoryA(dir, nullptr);
   const std::string path = std::string(dir) + "/dialog.png";
   std::string error;
