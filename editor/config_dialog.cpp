@@ -21,6 +21,8 @@ constexpr char kEditorProperty[] = "tonarc.editor";
 constexpr UINT kSampleMessage = WM_APP + 1;
 
 constexpr const char* kCurveNames[kCurveCount] = {"Master", "Red", "Green", "Blue"};
+// Dialog units the open preset list needs for its longest name.
+constexpr LONG kPresetListWidth = 140;
 
 CurveData* DialogData(HWND dialog) {
   return reinterpret_cast<CurveData*>(GetWindowLongPtr(dialog, DWLP_USER));
@@ -125,6 +127,10 @@ void OnInitDialog(HWND dialog, CurveData& data) {
   Fill(dialog, IDC_CURVE, kCurveNames, kCurveCount);
   Fill(dialog, IDC_KIND, kKindNames, kKindCount);
   Fill(dialog, IDC_PRESET, kPresetNames, kPresetCount);
+  // The preset names are longer than the selector is wide: the open list is made wide enough.
+  RECT listWidth = {0, 0, kPresetListWidth, 0};
+  MapDialogRect(dialog, &listWidth);
+  SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETDROPPEDWIDTH, listWidth.right, 0);
   SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, editor->curve, 0);
   SendDlgItemMessageA(dialog, IDC_KIND, CB_SETCURSEL, KindOf(data, editor->curve), 0);
   HWND previewButton = GetDlgItem(dialog, IDC_PREVIEW);

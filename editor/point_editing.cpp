@@ -217,6 +217,7 @@ void OnRightPress(HWND dialog, CurveData& data, LPARAM position) {
   if (!MouseToCurve(dialog, position, x, y)) return;
   EditorState* editor = EditorOf(dialog);
   const int curve = EditedCurve(editor);
+  if (editor != nullptr) SetFocus(GetDlgItem(dialog, IDC_CURVE_VIEW));
   const int32_t hit = HitSlot(data, curve, x, y);
   if (hit != kEmpty) CurvePoints(data, curve)[hit] = ControlPoint{kEmpty, kEmpty};
   if (editor != nullptr && hit != kEmpty && hit == editor->current) editor->current = kEmpty;
