@@ -1,10 +1,10 @@
 // The AVX-512 path: sixteen pixels at a time, every byte looked up at once by two 128-entry byte
 // permutes (a table's lower and upper halves) and a choice on the index's top bit. When every
 // mapped channel has the same table (one curve for all three, or one channel mapped) that is one
-// lookup per sixteen pixels; otherwise each channel's table is looked up over the whole register
-// and the results are merged by byte position. Compiled with -mavx512f -mavx512bw -mavx512vbmi
-// and run only after FramePathRuns says so; nothing but MapFrameAvx512 is visible outside this
-// file (see frame_map_paths.h).
+// lookup per sixteen pixels; otherwise each channel's bytes go through their own table, three
+// registers of pixels at a time. Compiled with -mavx512f -mavx512bw -mavx512vbmi and run only
+// after FramePathRuns says so; nothing but MapFrameAvx512 is visible outside this file (see
+// frame_map_paths.h).
 #include <immintrin.h>
 
 #include <cstddef>
@@ -28,55 +28,113 @@ Levels LoadLevels(const uint8_t* levels) {
   return l;
 }
 
-// Bytes outside `bytes` become zero.
-__m512i LookUp(const Levels& l, __m512i pixels, __mmask64 upperHalf,
-               __mmask64 bytes = ~__mmask64{0}) {
-  const __m512i low = _mm512_maskz_permutex2var_epi8(bytes, l.part[0], pixels, l.part[1]);
-  const __m512i high = _mm512_maskz_permutex2var_epi8(bytes, l.part[2], pixels, l.part[3]);
+__m512i LookUp(const Levels& l, __m512i pixels, __mmask64 upperHalf) {
+  const __m512i low = _mm512_permutex2var_epi8(l.part[0], pixels, l.part[1]);
+  const __m512i high = _mm512_permutex2var_epi8(l.part[2], pixels, l.part[3]);
   return _mm512_mask_blend_epi8(upperHalf, low, high);
 }
 
+// Each kind of tables maps `kBlocks` registers of sixteen pixels per step; Map<kCount> maps
+// kCount of them (at most kBlocks) from src to dst, the last only in the bytes `lastBytes`
+// selects. Masked bytes are neither read nor written (nor can they fault), so a row that ends at
+// the edge of the host's buffer is safe. Map is inlined into the row loop so that the tables stay
+// in registers there and the loop's all-ones masks become plain loads and stores.
+
 // Every mapped byte through one table.
 struct OneTable {
+  static constexpr int kBlocks = 1;
+
   Levels levels;
   __mmask64 mapped;  // bytes replaced by their level
   __mmask64 kept;    // bytes passed through; the rest (each pixel's top byte) become zero
 
-  __m512i MapSixteen(__m512i pixels) const {
+  template <int kCount>
+  [[gnu::always_inline]] void Map(const unsigned char* src, unsigned char* dst,
+                                  __mmask64 lastBytes) const {
+    static_assert(kCount == 1);
+    const __m512i pixels = _mm512_maskz_loadu_epi8(lastBytes, src);
     const __m512i looked = LookUp(levels, pixels, _mm512_movepi8_mask(pixels));
-    return _mm512_mask_blend_epi8(mapped, _mm512_maskz_mov_epi8(kept, pixels), looked);
+    _mm512_mask_storeu_epi8(
+        dst, lastBytes,
+        _mm512_mask_blend_epi8(mapped, _mm512_maskz_mov_epi8(kept, pixels), looked));
   }
 };
 
-// Each channel through its own table.
+// A table half the compiler keeps in a register for every block of a step: left to itself, the
+// 32-bit build reads it from memory again for each block.
+__m512i InRegister(__m512i v) {
+  asm("" : "+v"(v));
+  return v;
+}
+
+// Each channel through its own table, in two chains of lookups: one through the lower halves of
+// the three tables, one through the upper halves. A lookup replaces only its channel's bytes and
+// leaves the other bytes' indices to the next; the index's top bit then picks a chain. Only one
+// table half is needed in registers at a time, which is what the 32-bit build (eight vector
+// registers for twelve of tables) lacks: it reads each half once per step of three registers of
+// pixels, the most whose two chains fit in the other six. The loops are unrolled because at -O2
+// the compiler otherwise keeps the arrays in memory.
 struct ChannelTables {
-  Levels levels[3];     // by pixel byte
-  __mmask64 bytes[3];   // each channel's bytes: members rather than constants, since the 32-bit
-                        // build otherwise rebuilt them through memory for every sixteen pixels
+  static constexpr int kBlocks = 3;
 
-  __m512i MapSixteen(__m512i pixels) const {
-    const __mmask64 upperHalf = _mm512_movepi8_mask(pixels);
-    const __m512i blue = LookUp(levels[0], pixels, upperHalf, bytes[0]);
-    const __m512i green = _mm512_mask_blend_epi8(bytes[1], blue,
-                                                 LookUp(levels[1], pixels, upperHalf));
-    return _mm512_mask_blend_epi8(bytes[2], green, LookUp(levels[2], pixels, upperHalf));
+  Levels levels[3];    // by pixel byte
+  __mmask64 bytes[3];  // each channel's bytes: members rather than constants, since the 32-bit
+                       // build otherwise rebuilt them through memory for every step
+  __mmask64 colour;    // all three channels' bytes: each pixel's top byte is read, so written, 0
+
+  template <int kCount>
+  [[gnu::always_inline]] void Map(const unsigned char* src, unsigned char* dst,
+                                  __mmask64 lastBytes) const {
+    __m512i lower[kCount], upper[kCount];
+    __mmask64 upperHalf[kCount];
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) {
+      const __mmask64 read = i + 1 < kCount ? colour : colour & lastBytes;
+      lower[i] = upper[i] = _mm512_maskz_loadu_epi8(read, src + 64 * i);
+      upperHalf[i] = _mm512_movepi8_mask(lower[i]);
+    }
+#pragma GCC unroll 3
+    for (int byte = 0; byte < 3; ++byte)
+      LookUpHalf(levels[byte].part[0], levels[byte].part[1], bytes[byte], lower);
+#pragma GCC unroll 3
+    for (int byte = 0; byte < 3; ++byte)
+      LookUpHalf(levels[byte].part[2], levels[byte].part[3], bytes[byte], upper);
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) {
+      const __mmask64 written = i + 1 < kCount ? ~__mmask64{0} : lastBytes;
+      _mm512_mask_storeu_epi8(dst + 64 * i, written,
+                              _mm512_mask_blend_epi8(upperHalf[i], lower[i], upper[i]));
+    }
+  }
+
+  template <int kCount>
+  static void LookUpHalf(__m512i lowIndices, __m512i highIndices, __mmask64 channel,
+                         __m512i (&blocks)[kCount]) {
+    lowIndices = InRegister(lowIndices);
+    highIndices = InRegister(highIndices);
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i)
+      blocks[i] = _mm512_mask2_permutex2var_epi8(lowIndices, blocks[i], channel, highIndices);
   }
 };
 
-// Fewer than sixteen pixels. Masked bytes are neither read nor written (nor can they fault), so
-// a row that ends at the edge of the host's buffer is safe.
-template <typename Tables>
+// Fewer pixels than a step, in as few registers as they need: each register costs the 32-bit
+// build the reading of every table.
+template <int kCount, typename Tables>
 void MapFew(const Tables& t, const unsigned char* src, unsigned char* dst, int32_t count) {
-  const __mmask64 bytes = (__mmask64{1} << (4 * count)) - 1;
-  const __m512i pixels = _mm512_maskz_loadu_epi8(bytes, src);
-  _mm512_mask_storeu_epi8(dst, bytes, t.MapSixteen(pixels));
+  if constexpr (kCount > 1) {
+    if (count <= 16 * (kCount - 1)) return MapFew<kCount - 1>(t, src, dst, count);
+  }
+  const int32_t inLast = count - 16 * (kCount - 1);  // 1 to 16
+  t.template Map<kCount>(src, dst, ~__mmask64{0} >> (64 - 4 * inLast));
 }
 
 template <typename Tables>
 void MapRow(const void* tables, const unsigned char* src, unsigned char* dst, int32_t width) {
   // A copy the stores below cannot alias, so that the tables stay in registers across the row
-  // instead of being loaded again for every sixteen pixels.
+  // instead of being loaded again for every step.
   const Tables t = *static_cast<const Tables*>(tables);
+  constexpr int kBlocks = Tables::kBlocks;
   int32_t col = 0;
   // Stores that straddle cache lines cost more on large frames than the one masked step that
   // lines them up (a destination that is not even 4-byte aligned stays as it is).
@@ -84,13 +142,11 @@ void MapRow(const void* tables, const unsigned char* src, unsigned char* dst, in
   if (misalignment != 0 && misalignment % 4 == 0) {
     const int32_t head = static_cast<int32_t>((64 - misalignment) / 4);
     col = head < width ? head : width;
-    MapFew(t, src, dst, col);
+    MapFew<kBlocks>(t, src, dst, col);
   }
-  for (; col + 16 <= width; col += 16) {
-    const __m512i pixels = _mm512_loadu_si512(src + 4 * col);
-    _mm512_storeu_si512(dst + 4 * col, t.MapSixteen(pixels));
-  }
-  if (col < width) MapFew(t, src + 4 * col, dst + 4 * col, width - col);
+  for (; col + 16 * kBlocks <= width; col += 16 * kBlocks)
+    t.template Map<kBlocks>(src + 4 * col, dst + 4 * col, ~__mmask64{0});
+  if (col < width) MapFew<kBlocks>(t, src + 4 * col, dst + 4 * col, width - col);
 }
 
 }  // namespace
@@ -102,6 +158,7 @@ void MapFrameAvx512(const FramePlan& plan, const FrameSpan& frame) {
       t.levels[byte] = LoadLevels(plan.level[byte]);
       t.bytes[byte] = kBlueBytes << byte;
     }
+    t.colour = kBlueBytes * 7;
     ForEachRow(frame, MapRow<ChannelTables>, &t);
     return;
   }
