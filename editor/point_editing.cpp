@@ -169,16 +169,37 @@ void RecordChange(HWND dialog, EditorState& editor, bool nudge) {
   SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
+namespace {
+
+// A press of either button over the curve view, in the edited curve's terms.
+struct Press {
+  EditorState* editor;
+  int curve;
+  int32_t x, y;  // curve coordinates
+  int32_t hit;   // the point pressed, or -1
+};
+
+// False for a press off the view. A press on it gives the view the keys from now on (a number
+// being typed in a field is taken first).
+bool PressOnView(HWND dialog, const CurveData& data, LPARAM position, Press& press) {
+  if (!MouseToCurve(dialog, position, press.x, press.y)) return false;
+  press.editor = EditorOf(dialog);
+  press.curve = EditedCurve(press.editor);
+  if (press.editor != nullptr) SetFocus(GetDlgItem(dialog, IDC_CURVE_VIEW));
+  press.hit = HitSlot(data, press.curve, press.x, press.y);
+  return true;
+}
+
+}  // namespace
+
 void OnLeftPress(HWND dialog, CurveData& data, LPARAM position) {
-  int32_t x, y;
-  if (!MouseToCurve(dialog, position, x, y)) return;
-  EditorState* editor = EditorOf(dialog);
-  const int curve = EditedCurve(editor);
-  // The keys go to the view from now on; a number being typed is taken first.
-  if (editor != nullptr) SetFocus(GetDlgItem(dialog, IDC_CURVE_VIEW));
-  const int32_t hit = HitSlot(data, curve, x, y);
-  if (hit != kEmpty) data.selected = hit;
-  if (data.selected == kEmpty) data.selected = InsertCurvePoint(data, curve, x, y);
+  Press press;
+  if (!PressOnView(dialog, data, position, press)) return;
+  EditorState* const editor = press.editor;
+  if (press.hit != kEmpty) data.selected = press.hit;
+  if (data.selected == kEmpty) {
+    data.selected = InsertCurvePoint(data, press.curve, press.x, press.y);
+  }
   // The drag lasts exactly as long as the button: the release comes back here wherever it
   // happens, and a lost capture ends the drag.
   if (data.selected != kEmpty) {
@@ -213,14 +234,13 @@ void OnDragLost(HWND dialog, CurveData& data) {
 }
 
 void OnRightPress(HWND dialog, CurveData& data, LPARAM position) {
-  int32_t x, y;
-  if (!MouseToCurve(dialog, position, x, y)) return;
-  EditorState* editor = EditorOf(dialog);
-  const int curve = EditedCurve(editor);
-  if (editor != nullptr) SetFocus(GetDlgItem(dialog, IDC_CURVE_VIEW));
-  const int32_t hit = HitSlot(data, curve, x, y);
-  if (hit != kEmpty) CurvePoints(data, curve)[hit] = ControlPoint{kEmpty, kEmpty};
-  if (editor != nullptr && hit != kEmpty && hit == editor->current) editor->current = kEmpty;
+  Press press;
+  if (!PressOnView(dialog, data, position, press)) return;
+  EditorState* const editor = press.editor;
+  if (press.hit != kEmpty) CurvePoints(data, press.curve)[press.hit] = ControlPoint{kEmpty, kEmpty};
+  if (editor != nullptr && press.hit != kEmpty && press.hit == editor->current) {
+    editor->current = kEmpty;
+  }
   FullRedraw(dialog, data);
   if (editor != nullptr) RecordChange(dialog, *editor);
 }
