@@ -162,13 +162,14 @@ void ShowNewSettings(HWND dialog, CurveData& data, EditorState& editor) {
 INT_PTR OnEditorCommand(HWND dialog, CurveData& data, int id, int code) {
   EditorState* editor = EditorOf(dialog);
   if (editor == nullptr) return FALSE;
-  const auto selection = [&] {
-    return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
-  };
+  // The item a selector shows now (-1 for none), read once for the notification it sent.
+  const int item = code == CBN_SELCHANGE
+                       ? static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0))
+                       : -1;
   switch (id) {
     case IDC_CURVE:
-      if (code == CBN_SELCHANGE && selection() >= 0 && selection() < kCurveCount) {
-        editor->curve = selection();
+      if (item >= 0 && item < kCurveCount) {
+        editor->curve = item;
         editor->current = kEmpty;
         editor->nudging = false;
         data.selected = kEmpty;
@@ -177,19 +178,17 @@ INT_PTR OnEditorCommand(HWND dialog, CurveData& data, int id, int code) {
       }
       return TRUE;
     case IDC_KIND:
-      if (code == CBN_SELCHANGE && selection() >= 0 && selection() < kKindCount) {
-        data.kind[editor->curve] = static_cast<CurveKind>(selection());
+      if (item >= 0 && item < kKindCount) {
+        data.kind[editor->curve] = static_cast<CurveKind>(item);
         FullRedraw(dialog, data);
         RecordChange(dialog, *editor);
       }
       return TRUE;
     case IDC_PRESET:
-      if (code == CBN_SELCHANGE) {
-        const int preset = selection();
-        if (!ApplyPreset(data, preset)) return TRUE;
+      if (ApplyPreset(data, item)) {
         ShowNewSettings(dialog, data, *editor);
         RecordChange(dialog, *editor);
-        SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, preset, 0);
+        SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, item, 0);
       }
       return TRUE;
     case IDC_POINT_INPUT:

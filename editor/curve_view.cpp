@@ -104,7 +104,7 @@ COLORREF LevelColour(int curve, int32_t level) {
 // a channel curve its channel alone. With only the master in use that is the master's table.
 COLORREF ResultColour(const CurveData& data, int curve, const uint8_t (&levels)[3][kLutSize],
                       int32_t i) {
-  if (curve != kCurveMaster) return LevelColour(curve, levels[kCurveBlue - curve][i]);
+  if (curve != kCurveMaster) return LevelColour(curve, levels[PixelByteOfCurve(curve)][i]);
   if (data.mode > kModeBlue) return RGB(0, 0, 0);  // a mode from a script that names no channel
   const bool all = data.mode == kModeRgb;
   const BYTE r = all || data.mode == kModeRed ? levels[kPixelRed][i] : 0;
@@ -147,12 +147,11 @@ void DrawInputBar(HWND bar, const CurveData& data, int curve) {
     int32_t last = Trunc((i + 1) * sx) - 1;
     if (last > surface.w() - 2) last = surface.w() - 2;
     if (last < first) last = first;
-    for (int32_t x = first; x <= last; ++x) {
-      surface.Pen(PS_SOLID, ResultColour(data, curve, levels, i));
-      surface.Line(x, 0, x, h);
-      surface.Pen(PS_SOLID, RGB(i, i, i));
-      surface.Line(x, h, x, h / 2);
-    }
+    // The columns of one level do not overlap: each pen once for all of them.
+    surface.Pen(PS_SOLID, ResultColour(data, curve, levels, i));
+    for (int32_t x = first; x <= last; ++x) surface.Line(x, 0, x, h);
+    surface.Pen(PS_SOLID, RGB(i, i, i));
+    for (int32_t x = first; x <= last; ++x) surface.Line(x, h, x, h / 2);
   }
 }
 

@@ -58,9 +58,9 @@ bool ParseLevel(const char* text, int32_t& level) {
 }
 
 void MoveCurrentPoint(HWND dialog, EditorState& editor, ControlPoint to, bool nudge) {
-  ControlPoint& point = CurvePoints(*editor.data, editor.curve)[editor.current];
+  const ControlPoint point = CurvePoints(*editor.data, editor.curve)[editor.current];
   if (point.x == to.x && point.y == to.y) return;
-  point = to;
+  MovePoint(*editor.data, editor.curve, editor.current, to.x, to.y);
   FullRedraw(dialog, *editor.data);
   RecordChange(dialog, editor, nudge);
 }
@@ -216,8 +216,7 @@ void OnMove(HWND dialog, CurveData& data, LPARAM position) {
   int32_t x, y;
   if (data.selected == kEmpty || !MouseToCurve(dialog, position, x, y)) return;
   const int curve = EditedCurve(EditorOf(dialog));
-  if (data.selected >= CurveSlotCount(curve)) return;
-  CurvePoints(data, curve)[data.selected] = ControlPoint{x, y};
+  MovePoint(data, curve, data.selected, x, y);
   FullRedraw(dialog, data);
 }
 
@@ -237,7 +236,7 @@ void OnRightPress(HWND dialog, CurveData& data, LPARAM position) {
   Press press;
   if (!PressOnView(dialog, data, position, press)) return;
   EditorState* const editor = press.editor;
-  if (press.hit != kEmpty) CurvePoints(data, press.curve)[press.hit] = ControlPoint{kEmpty, kEmpty};
+  DeletePoint(data, press.curve, press.hit);
   if (editor != nullptr && press.hit != kEmpty && press.hit == editor->current) {
     editor->current = kEmpty;
   }
@@ -248,13 +247,9 @@ void OnRightPress(HWND dialog, CurveData& data, LPARAM position) {
 bool OnViewKey(HWND dialog, WPARAM key) {
   EditorState* editor = EditorOf(dialog);
   if (editor == nullptr) return false;
+  // Control with a key is the dialog's (undo and redo, through its key filter), not the view's.
+  if (GetKeyState(VK_CONTROL) < 0) return false;
   const bool shift = GetKeyState(VK_SHIFT) < 0;
-  if (GetKeyState(VK_CONTROL) < 0) {
-    if (key != 'Z' && key != 'Y') return false;
-    const int command = key == 'Z' && !shift ? IDC_UNDO : IDC_REDO;
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-    return true;
-  }
   CurveData& data = *editor->data;
   if (key == VK_PRIOR || key == VK_NEXT) {
     const int32_t next = NeighbourPoint(data, editor->curve, editor->current,
@@ -272,7 +267,7 @@ bool OnViewKey(HWND dialog, WPARAM key) {
   ControlPoint point = CurvePoints(data, editor->curve)[editor->current];
   if (!IsValidPoint(point)) return true;
   if (key == VK_DELETE) {
-    CurvePoints(data, editor->curve)[editor->current] = ControlPoint{kEmpty, kEmpty};
+    DeletePoint(data, editor->curve, editor->current);
     editor->current = kEmpty;
     FullRedraw(dialog, data);
     RecordChange(dialog, *editor);

@@ -35,7 +35,8 @@ void OnLeftRelease(HWND dialog, CurveData& data);
 void OnDragLost(HWND dialog, CurveData& data);
 void OnRightPress(HWND dialog, CurveData& data, LPARAM position);
 
-// A key for the focused curve view; true when it was one of the view's keys.
+// A key for the focused curve view; true when it was one of the view's keys. Keys with Control
+// held are left to the dialog.
 bool OnViewKey(HWND dialog, WPARAM key);
 
 // Moves the current point to the level typed into one number field (IDC_POINT_INPUT or

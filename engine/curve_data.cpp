@@ -40,16 +40,20 @@ void InitCurveData(CurveData& data) {
   ResetAllCurves(data);
 }
 
+void EmptySlots(ControlPoint* points, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) points[i] = ControlPoint{kEmpty, kEmpty};
+}
+
 void ResetCurve(CurveData& data) {
   ResetTable(data.lut);
-  for (ControlPoint& p : data.points) p = ControlPoint{kEmpty, kEmpty};
+  EmptySlots(data.points, kSlotCount);
 }
 
 void ResetAllCurves(CurveData& data) {
   ResetCurve(data);
   for (ChannelCurve& curve : data.channel) {
     ResetTable(curve.lut);
-    for (ControlPoint& p : curve.points) p = ControlPoint{kEmpty, kEmpty};
+    EmptySlots(curve.points, kChannelSlots);
   }
   for (CurveKind& kind : data.kind) kind = kKindSmooth;
 }
@@ -127,14 +131,14 @@ int32_t NeighbourPoint(const CurveData& data, int curve, int32_t slot, int step)
   return best == kEmpty && from ? slot : best;
 }
 
-void DeletePoint(CurveData& data, int32_t slot) {
-  if (slot < 0 || slot >= kSlotCount) return;
-  data.points[slot] = ControlPoint{kEmpty, kEmpty};
+void DeletePoint(CurveData& data, int curve, int32_t slot) {
+  if (slot < 0 || slot >= CurveSlotCount(curve)) return;
+  CurvePoints(data, curve)[slot] = ControlPoint{kEmpty, kEmpty};
 }
 
-void MovePoint(CurveData& data, int32_t slot, int32_t x, int32_t y) {
-  if (slot < 0 || slot >= kSlotCount) return;
-  data.points[slot] = ControlPoint{x, y};
+void MovePoint(CurveData& data, int curve, int32_t slot, int32_t x, int32_t y) {
+  if (slot < 0 || slot >= CurveSlotCount(curve)) return;
+  CurvePoints(data, curve)[slot] = ControlPoint{x, y};
 }
 
 void TakeSnapshot(CurveData& data) {

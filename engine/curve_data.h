@@ -126,11 +126,14 @@ int32_t NeighbourPoint(const CurveData& data, int curve, int32_t slot, int step)
 // nothing) when no slot in 0..254 qualifies or no empty slot is left to absorb the shift.
 int32_t InsertPoint(int32_t x, int32_t y, CurveData& data);
 
-// Empties one slot in place; nothing is compacted.
-void DeletePoint(CurveData& data, int32_t slot);
+// Empties one slot of a curve in place; nothing is compacted.
+void DeletePoint(CurveData& data, int curve, int32_t slot);
 
-// Moves the point of one slot in place; slots are never re-sorted.
-void MovePoint(CurveData& data, int32_t slot, int32_t x, int32_t y);
+// Moves the point of one slot of a curve in place; slots are never re-sorted.
+void MovePoint(CurveData& data, int curve, int32_t slot, int32_t x, int32_t y);
+
+// Marks count slots empty.
+void EmptySlots(ControlPoint* points, int32_t count);
 
 // The dialog's snapshots of every curve's table, points and kind (the mode and the selection have
 // none).

@@ -31,16 +31,14 @@ class Reason {
     return *this;
   }
   Reason& operator<<(uint32_t number) {
-    char digits[11];
-    int count = 0;
+    char text[11];
+    char* first = text + sizeof text - 1;
+    *first = '\0';
     do {
-      digits[count++] = static_cast<char>('0' + number % 10);
+      *--first = static_cast<char>('0' + number % 10);
       number /= 10;
     } while (number != 0);
-    char text[11];
-    for (int i = 0; i < count; ++i) text[i] = digits[count - 1 - i];
-    text[count] = '\0';
-    return *this << static_cast<const char*>(text);
+    return *this << static_cast<const char*>(first);
   }
 
  private:
@@ -69,10 +67,6 @@ bool RefuseTooMany(const char* name, uint16_t count, int32_t slotCount,
   Reason(reason) << "The " << name << " curve has " << uint32_t{count} << " points; at most "
                  << static_cast<uint32_t>(slotCount) << " fit.";
   return false;
-}
-
-void EmptySlots(ControlPoint* points, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) points[i] = ControlPoint{kEmpty, kEmpty};
 }
 
 // Reads one curve's points into its slots, writing every slot; a refusal names the curve.

@@ -28,5 +28,7 @@ void RebuildAllCurves(CurveData& data);
 constexpr int kPixelBlue = 0, kPixelGreen = 1, kPixelRed = 2;
 void ComposeChannelTables(const CurveData& data, uint8_t (&levels)[3][kLutSize]);
 
-// The curve (kCurveRed, kCurveGreen, kCurveBlue) whose channel sits in pixel byte `byte`.
+// The curve (kCurveRed, kCurveGreen, kCurveBlue) whose channel sits in pixel byte `byte`, and the
+// pixel byte of a channel curve's channel.
 inline int ChannelCurveOfByte(int byte) { return kCurveBlue - byte; }
+inline int PixelByteOfCurve(int curve) { return kCurveBlue - curve; }

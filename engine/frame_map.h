@@ -1,7 +1,8 @@
 // Maps one frame of 32-bit pixels (blue in bits 0-7, green 8-15, red 16-23) through the curves of
 // a CurveData: each channel through its own curve, then through the master curve where the mode
-// selects that channel. The top byte of every written pixel is zero. Source and destination are separate buffers with their own row gaps (modulo: bytes from
-// just after a row's last pixel to the next row's first).
+// selects that channel. The top byte of every written pixel is zero. Source and destination are
+// separate buffers with their own row gaps (modulo: bytes from just after a row's last pixel to
+// the next row's first).
 #pragma once
 
 #include <cstddef>

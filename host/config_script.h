@@ -22,10 +22,6 @@ constexpr int kMaxOneCurveScriptLength = 7 + 3 + 2 + 4 * kSlotCount + 2;
 constexpr int kMaxConfigScriptLength =
     7 + 3 + 2 + 4 * kSlotCount + 3 * (3 + 4 * kChannelSlots) + 2 + 3 + 1;
 
-// The reader looks at no more than this many characters of a point text: one slot per four.
-constexpr int kMaxPointTextLength = 4 * kSlotCount;
-constexpr int kMaxChannelPointTextLength = 4 * kChannelSlots;
-
 // The kinds field: two bits per curve, by CurveIndex. A field of 3 reads as smooth; bits above
 // the four fields are ignored.
 int32_t PackKinds(const CurveData& data);

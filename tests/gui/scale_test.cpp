@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/gui/dialog_harness.h"
@@ -107,20 +108,16 @@ void ExpectOutputBarRunsBottomToTop(ScaledDialog& dlg) {
   }
 }
 
-TEST(ScreenScale, TemplateAsStored) {
-  ScaledDialog dlg(8);
-  ASSERT_NE(dlg.window, nullptr);
-  ExpectClicksLandUnderThePointer(dlg);
-  ExpectOutputBarRunsBottomToTop(dlg);
-}
-
-TEST(ScreenScale, OneAndAHalfTimes) {
-  ScaledDialog dlg(12);
-  ASSERT_NE(dlg.window, nullptr);
-  const ClientArea a = AreaOf(GetDlgItem(dlg.window, IDC_CURVE_VIEW));
-  ASSERT_GT(a.w, 380) << "the larger font lays the dialog out larger";
-  ExpectClicksLandUnderThePointer(dlg);
-  ExpectOutputBarRunsBottomToTop(dlg);
+// The font as stored, and one and a half times it, with the view at least that wide.
+TEST(ScreenScale, AsStoredAndOneAndAHalfTimes) {
+  for (const auto& [pointSize, leastWidth] : {std::pair<WORD, int>{8, 250}, {12, 380}}) {
+    SCOPED_TRACE("font of " + std::to_string(pointSize) + " points");
+    ScaledDialog dlg(pointSize);
+    ASSERT_NE(dlg.window, nullptr);
+    ASSERT_GT(AreaOf(GetDlgItem(dlg.window, IDC_CURVE_VIEW)).w, leastWidth);
+    ExpectClicksLandUnderThePointer(dlg);
+    ExpectOutputBarRunsBottomToTop(dlg);
+  }
 }
 
 }  // namespace

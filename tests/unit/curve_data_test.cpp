@@ -132,7 +132,7 @@ TEST(DeletePoint, LeavesAHoleAndEveryOtherSlotInPlace) {
   CurveData data = Fresh();
   for (int i = 0; i < 5; ++i) data.points[i] = {i * 40, i * 30};
   const CurveData before = data;
-  DeletePoint(data, 3);
+  DeletePoint(data, kCurveMaster, 3);
   EXPECT_EQ(data.points[3].x, -1);
   EXPECT_EQ(data.points[3].y, -1);
   for (int i : {0, 1, 2, 4}) {
@@ -145,7 +145,7 @@ TEST(MovePoint, KeepsItsSlotEvenPastANeighbour) {
   CurveData data = Fresh();
   data.points[0] = {50, 50};
   data.points[1] = {100, 100};
-  MovePoint(data, 0, 150, 20);
+  MovePoint(data, kCurveMaster, 0, 150, 20);
   EXPECT_EQ(SlotXs(data, 2), (std::vector<int32_t>{150, 100}));
   EXPECT_EQ(data.points[0].y, 20);
 }
