@@ -73,16 +73,25 @@ inline ProgramResult RunProgram(const std::vector<std::string>& arguments,
     commandLine += (commandLine.empty() ? "" : " ") + QuoteArgument(a);
   }
 
-  const std::string outPath = "program_stdout.tmp", errPath = "program_stderr.tmp";
+  // Fresh names for every run: under wine a finished program's handles may still be open for a
+  // moment after its end is signalled, and a second open of the same file then fails.
+  static unsigned runs = 0;
+  const std::string stem =
+      "program_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++runs);
+  const std::string outPath = stem + "_stdout.tmp", errPath = stem + "_stderr.tmp";
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE in = CreateFileA(stdinPath.empty() ? "NUL" : stdinPath.c_str(), GENERIC_READ,
-                          FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
-  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, 0, nullptr);
-  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, 0, nullptr);
+  HANDLE in = CreateFileA(stdinPath.empty() ? "NUL" : stdinPath.c_str(), GENERIC_READ, kShareAll,
+                          &inherit, OPEN_EXISTING, 0, nullptr);
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, kShareAll, &inherit, CREATE_ALWAYS, 0,
+                           nullptr);
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, kShareAll, &inherit, CREATE_ALWAYS, 0,
+                           nullptr);
   if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
-    result.err = "cannot set up the program's standard handles";
+    result.err = "cannot set up the program's standard handles (error " +
+                 std::to_string(GetLastError()) + ")";
+    for (HANDLE h : {in, out, err})
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     return result;
   }
   STARTUPINFOA startup{};
@@ -113,5 +122,7 @@ inline ProgramResult RunProgram(const std::vector<std::string>& arguments,
   }
   result.out = ReadWholeFile(outPath);
   result.err = ReadWholeFile(errPath);
+  DeleteFileA(outPath.c_str());
+  DeleteFileA(errPath.c_str());
   return result;
 }
