@@ -1,0 +1,64 @@
+#include "engine/luma_plane.h"
+
+namespace {
+
+constexpr int kBlack = 16, kWhite = 235;
+
+uint8_t LimitedLevel(const int32_t (&master)[kLutSize], int y) {
+  const int x = (255 * (y - kBlack) + 109) / 219;
+  const int level = static_cast<uint8_t>(master[x]);
+  return static_cast<uint8_t>(kBlack + (219 * level + 127) / 255);
+}
+
+uint8_t Clamped(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+void MapRowsScalar(const uint8_t (&levels)[kLutSize], LumaBytes luma, const ByteRows& rows) {
+  const unsigned char* src = rows.src;
+  unsigned char* dst = rows.dst;
+  const bool inPlace = src == dst && rows.srcPitch == rows.dstPitch;
+  for (int32_t row = 0;; ++row) {
+    if (luma == LumaBytes::kEvery) {
+      for (int32_t i = 0; i < rows.rowBytes; ++i) dst[i] = levels[src[i]];
+    } else {
+      const int32_t first = luma == LumaBytes::kFirstOfPair ? 0 : 1;
+      for (int32_t i = 0; i < rows.rowBytes; i += 2) {
+        dst[i + first] = levels[src[i + first]];
+        if (!inPlace) dst[i + 1 - first] = src[i + 1 - first];
+      }
+    }
+    // No step past the last row, where the pointer would leave the plane.
+    if (row + 1 == rows.height) break;
+    src += rows.srcPitch;
+    dst += rows.dstPitch;
+  }
+}
+
+}  // namespace
+
+void BuildLumaLevels(const int32_t (&master)[kLutSize], bool limitedRange,
+                     uint8_t (&levels)[kLutSize]) {
+  if (!limitedRange) {
+    for (int y = 0; y < kLutSize; ++y) levels[y] = static_cast<uint8_t>(master[y]);
+    return;
+  }
+  const int blackShift = LimitedLevel(master, kBlack) - kBlack;
+  const int whiteShift = LimitedLevel(master, kWhite) - kWhite;
+  for (int y = 0; y < kLutSize; ++y) {
+    levels[y] = y < kBlack   ? Clamped(y + blackShift)
+                : y > kWhite ? Clamped(y + whiteShift)
+                             : LimitedLevel(master, y);
+  }
+}
+
+void MapLumaRowsOn(FramePath path, const uint8_t (&levels)[kLutSize], LumaBytes luma,
+                   const ByteRows& rows) {
+  if (path == FramePath::kAvx512 && FramePathRuns(path)) {
+    MapLumaRowsAvx512(levels, luma, rows);
+    return;
+  }
+  MapRowsScalar(levels, luma, rows);
+}
+
+void MapLumaRows(const uint8_t (&levels)[kLutSize], LumaBytes luma, const ByteRows& rows) {
+  MapLumaRowsOn(FastestFramePath(), levels, luma, rows);
+}
