@@ -1,0 +1,63 @@
+#include "engine/deep_tables.h"
+
+#include <cmath>
+
+namespace {
+
+uint16_t Clamped(int64_t code, uint32_t mask) {
+  return static_cast<uint16_t>(code < 0 ? 0 : code > mask ? mask : code);
+}
+
+// Every code of a table from levelOf, a real level of a real level.
+template <typename LevelOf>
+void FillTable(const SampleScale& s, LevelOf levelOf, uint16_t (&table)[kCodeCount]) {
+  const double span = static_cast<double>(s.white) - s.black;
+  for (uint32_t v = s.black; v <= s.white; ++v) {
+    const double y = levelOf(255.0 * (v - s.black) / span);
+    table[v] = static_cast<uint16_t>(s.black + static_cast<uint32_t>(std::floor(y * span / 255.0 + 0.5)));
+  }
+  const int64_t belowShift = int64_t{table[s.black]} - s.black;
+  const int64_t aboveShift = int64_t{table[s.white]} - s.white;
+  for (uint32_t v = 0; v < s.black; ++v) table[v] = Clamped(v + belowShift, s.mask);
+  for (uint32_t v = s.white + 1; v < kCodeCount; ++v) table[v] = Clamped(v + aboveShift, s.mask);
+}
+
+}  // namespace
+
+bool ScaleOf(uint32_t ref, bool limitedRange, SampleScale& scale) {
+  if (ref == 0 || ref > 0xFFFF) ref = 0xFFFF;
+  // The bit length of ref + (ref & -ref) - 1, which is that of ref itself: adding less than ref's
+  // lowest set bit never carries into a new top bit.
+  int bits = 0;
+  while ((ref >> bits) != 0) ++bits;
+  if (bits < 8) return false;
+  scale.mask = (1u << bits) - 1;
+  scale.black = limitedRange ? 16u << (bits - 8) : 0;
+  scale.white = limitedRange ? 235u << (bits - 8) : ref;
+  return true;
+}
+
+void BuildRgbTables(const CurveData& data, const SampleScale& scale, DeepTables& tables) {
+  const bool onLuma = TargetOf(data) != kTargetChannels;
+  SampleCurve(data, kCurveMaster, tables.masterSamples);
+  if (onLuma) {
+    FillTable(scale, [&](double x) { return CurveAt(tables.masterSamples, x); }, tables.master);
+  }
+  for (int word = 0; word < 3; ++word) {
+    const int curve = kCurveBlue - word;
+    SampleCurve(data, curve, tables.ownSamples);
+    const bool master = !onLuma && MasterMapsChannel(data.mode, curve);
+    FillTable(
+        scale,
+        [&](double x) {
+          const double own = CurveAt(tables.ownSamples, x);
+          return master ? CurveAt(tables.masterSamples, own) : own;
+        },
+        tables.channel[word]);
+  }
+}
+
+void BuildLumaTable(const CurveData& data, const SampleScale& scale, DeepTables& tables) {
+  SampleCurve(data, kCurveMaster, tables.masterSamples);
+  FillTable(scale, [&](double x) { return CurveAt(tables.masterSamples, x); }, tables.master);
+}
