@@ -1,33 +1,244 @@
 #include "host/frame_formats.h"
 
+#include <cstring>
+
+#include "engine/deep_map.h"
 #include "engine/frame_map.h"
+#include "engine/luma_plane.h"
+#include "host/pixel_formats.h"
 
 namespace {
 
-constexpr int32_t kFormatXrgb8888 = 8;
+constexpr int kMaxPlanes = 4;
 
-// A frame of 32-bit pixels whose w, h, first row and pitch leave room for every pixel.
-bool FitsXrgb8888(const Pixmap& p, int32_t width, int32_t height) {
-  if (p.format != kFormatXrgb8888 || p.data == nullptr || p.w != width || p.h != height) {
-    return false;
+// One plane of a frame as source and destination see it.
+struct PlanePair {
+  const unsigned char* src;
+  ptrdiff_t srcPitch;
+  unsigned char* dst;
+  ptrdiff_t dstPitch;
+  int32_t rowBytes;
+  int32_t height;
+};
+
+struct FramePlanes {
+  PlanePair plane[kMaxPlanes];  // luma (or the RGB pixels), then chroma, then alpha
+  int count;
+  bool inPlace;  // every plane's source is its destination
+};
+
+bool Takes(SettingsEffect effect, const PixelFormat& format) {
+  if (format.family == FormatFamily::kUnknown) return false;
+  if (format.family == FormatFamily::kRgb24) return effect == SettingsEffect::kNone;
+  return effect != SettingsEffect::kChannels || IsRgb(format.family);
+}
+
+// RGB goes to a buffer of its own, as it always has; everything else is mapped where it lies.
+bool MappedInPlace(SettingsEffect effect, const PixelFormat& format) {
+  return effect == SettingsEffect::kNone || !IsRgb(format.family);
+}
+
+int32_t CeilShift(int32_t v, int shift) { return (v + (1 << shift) - 1) >> shift; }
+
+// A plane whose rows of rowBytes fit between its pitches: the memory beyond is the host's word.
+bool PlaneFits(const void* data, ptrdiff_t pitch, int32_t rowBytes, int32_t height) {
+  if (data == nullptr) return false;
+  const ptrdiff_t step = pitch < 0 ? -pitch : pitch;
+  return height == 1 || step >= rowBytes;
+}
+
+// The planes src and dst hold for their format, or false when they do not fit it.
+bool PlanesOf(const PixelFormat& f, const Pixmap& src, const Pixmap& dst, FramePlanes& planes) {
+  const int32_t w = src.w, h = src.h;
+  const int32_t sample = f.family == FormatFamily::kPlanar16 ? 2 : 1;
+  const int32_t cw = CeilShift(w, f.chromaShiftX), ch = CeilShift(h, f.chromaShiftY);
+  struct Shape {
+    void* srcData;
+    ptrdiff_t srcPitch;
+    void* dstData;
+    ptrdiff_t dstPitch;
+    int32_t rowBytes, height;
+  } shapes[kMaxPlanes];
+  int count = 0;
+  switch (f.family) {
+    case FormatFamily::kPacked:
+      // Two pixels share their chroma: an odd width leaves the last pair half described.
+      if (w % 2 != 0) return false;
+      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, 2 * w, h};
+      break;
+    case FormatFamily::kSemiPlanar:
+      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, w, h};
+      shapes[count++] = {src.data2, src.pitch2, dst.data2, dst.pitch2, 2 * cw, ch};
+      break;
+    case FormatFamily::kPlanar8:
+    case FormatFamily::kPlanar16:
+      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, sample * w, h};
+      shapes[count++] = {src.data2, src.pitch2, dst.data2, dst.pitch2, sample * cw, ch};
+      shapes[count++] = {src.data3, src.pitch3, dst.data3, dst.pitch3, sample * cw, ch};
+      if (f.alpha) {
+        // The alpha fields exist only in the pixmaps of formats with alpha.
+        const PixmapAlpha& a = reinterpret_cast<const PixmapAlpha&>(src);
+        const PixmapAlpha& b = reinterpret_cast<const PixmapAlpha&>(dst);
+        shapes[count++] = {a.data4, a.pitch4, b.data4, b.pitch4, sample * w, h};
+      }
+      break;
+    default:
+      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, BytesPerPixel(f.family) * w, h};
   }
-  const ptrdiff_t rowBytes = 4 * static_cast<ptrdiff_t>(width);
-  return (p.pitch >= rowBytes || -p.pitch >= rowBytes) || height == 1;
+  planes.count = count;
+  planes.inPlace = true;
+  for (int i = 0; i < count; ++i) {
+    const Shape& s = shapes[i];
+    if (!PlaneFits(s.srcData, s.srcPitch, s.rowBytes, s.height) ||
+        !PlaneFits(s.dstData, s.dstPitch, s.rowBytes, s.height))
+      return false;
+    planes.plane[i] = {static_cast<const unsigned char*>(s.srcData), s.srcPitch,
+                       static_cast<unsigned char*>(s.dstData), s.dstPitch, s.rowBytes, s.height};
+    planes.inPlace &= s.srcData == s.dstData && s.srcPitch == s.dstPitch;
+  }
+  return true;
+}
+
+void CopyPlane(const PlanePair& p) {
+  if (p.src == p.dst && p.srcPitch == p.dstPitch) return;
+  const unsigned char* src = p.src;
+  unsigned char* dst = p.dst;
+  for (int32_t row = 0;; ++row) {
+    std::memcpy(dst, src, static_cast<size_t>(p.rowBytes));
+    if (row + 1 == p.height) break;
+    src += p.srcPitch;
+    dst += p.dstPitch;
+  }
+}
+
+bool LimitedRange(const PixelFormat& f, const PixmapInfo* info, bool colourModes) {
+  // A host's stated range wins over the code's; a code that states none reads as limited.
+  if (info != nullptr && colourModes && info->colorRangeMode == 1) return true;
+  if (info != nullptr && colourModes && info->colorRangeMode == 2) return false;
+  return f.range != ColourRange::kFull;
+}
+
+int MapRgb32(const CurveData& data, const PlanePair& p, int32_t width) {
+  const ptrdiff_t rowBytes = p.rowBytes;
+  return MapFrame(data, FrameSpan{p.src, p.srcPitch - rowBytes, p.dst, p.dstPitch - rowBytes,
+                                  width, p.height});
+}
+
+int MapRgb64(InstanceBlock& block, const PlanePair& p, int32_t width, const PixmapInfo* info) {
+  SampleScale scale;
+  if (!ScaleOf(info != nullptr ? info->ref_r : 0, false, scale)) return 1;
+  const DeepTables* tables = DeepTablesFor(block.settings, true, scale, block.tables);
+  if (tables == nullptr) return 1;
+  const MasterTarget target = TargetOf(block.settings);
+  // By word: blue, green, red.
+  static constexpr uint32_t kWeights709[3] = {4732, 46871, 13933};
+  static constexpr uint32_t kWeights601[3] = {7471, 38470, 19595};
+  const uint32_t* weights = target == kTargetLuma709   ? kWeights709
+                            : target == kTargetLuma601 ? kWeights601
+                                                       : nullptr;
+  MapRgb64Rows(*tables, weights, scale.mask,
+               WordRows{p.src, p.srcPitch, p.dst, p.dstPitch, width, p.height});
+  return 0;
+}
+
+int MapLuma8(const FrameTables& tables, const PixelFormat& f, const PlanePair& p, bool limited) {
+  const LumaBytes luma = f.family != FormatFamily::kPacked ? LumaBytes::kEvery
+                         : f.lumaSecond                   ? LumaBytes::kSecondOfPair
+                                                          : LumaBytes::kFirstOfPair;
+  MapLumaRows(tables.lumaLevels[limited ? 1 : 0], luma,
+              ByteRows{p.src, p.srcPitch, p.dst, p.dstPitch, p.rowBytes, p.height});
+  return 0;
+}
+
+int MapLuma16(InstanceBlock& block, const PlanePair& p, int32_t width, bool limited,
+              const PixmapInfo* info) {
+  SampleScale scale;
+  // Every plane of Y'CbCr reads against ref_r; hosts may leave the other references 0.
+  if (!ScaleOf(info != nullptr ? info->ref_r : 0, limited, scale)) return 1;
+  const DeepTables* tables = DeepTablesFor(block.settings, false, scale, block.tables);
+  if (tables == nullptr) return 1;
+  MapWordRows(tables->master, WordRows{p.src, p.srcPitch, p.dst, p.dstPitch, width, p.height});
+  return 0;
 }
 
 }  // namespace
 
-int32_t ChooseFrameFormat(const CurveData&, const VFBitmapEx* src, VFBitmapEx*) {
-  if (src == nullptr || src->mpPixmapLayout == nullptr) return kParamNotSupported;
-  if (src->mpPixmapLayout->format != kFormatXrgb8888) return kParamNotSupported;
-  return kParamSwapBuffers | kParamAltFormats;
+int32_t ChooseFrameFormat(InstanceBlock& block, const VFBitmapEx* src, VFBitmapEx* dst) {
+  block.tables.format = 0;
+  if (src == nullptr || dst == nullptr || src->mpPixmapLayout == nullptr) return kParamNotSupported;
+  const PixmapLayout& layout = *src->mpPixmapLayout;
+  const PixelFormat format = DescribePixelFormat(layout.format);
+  const SettingsEffect effect = EffectOf(block.settings);
+  if (!Takes(effect, format)) return kParamNotSupported;
+  // An odd width leaves the last pair of a packed row half described.
+  if (format.family == FormatFamily::kPacked && layout.w % 2 != 0) return kParamNotSupported;
+  int32_t flags = kParamAltFormats | kParamPureTransform;
+  if (MappedInPlace(effect, format)) {
+    if (dst->mpPixmapLayout == nullptr) return kParamNotSupported;
+    *dst->mpPixmapLayout = layout;
+    if (format.alpha) {
+      reinterpret_cast<PixmapLayoutAlpha*>(dst->mpPixmapLayout)->data4 =
+          reinterpret_cast<const PixmapLayoutAlpha&>(layout).data4;
+      reinterpret_cast<PixmapLayoutAlpha*>(dst->mpPixmapLayout)->pitch4 =
+          reinterpret_cast<const PixmapLayoutAlpha&>(layout).pitch4;
+    }
+  } else {
+    flags |= kParamSwapBuffers;
+  }
+  block.tables.format = layout.format;
+  return flags;
 }
 
-int MapPixmapFrame(const CurveData& data, const Pixmap* src, const Pixmap* dst) {
-  if (src == nullptr || dst == nullptr || src->w <= 0 || src->h <= 0) return 1;
-  if (!FitsXrgb8888(*src, src->w, src->h) || !FitsXrgb8888(*dst, src->w, src->h)) return 1;
-  const ptrdiff_t rowBytes = 4 * static_cast<ptrdiff_t>(src->w);
-  const FrameSpan frame{src->data, src->pitch - rowBytes, dst->data, dst->pitch - rowBytes,
-                        src->w, src->h};
-  return MapFrame(data, frame);
+int PrepareFrameTables(InstanceBlock& block) {
+  UpdateFrameTables(block.settings, block.tables);
+  const PixelFormat format = DescribePixelFormat(block.tables.format);
+  if (block.tables.effect == SettingsEffect::kNone) return 0;
+  // The frames' own reference and range are known only with the frames: these are the most
+  // common ones, and a frame that differs rebuilds the tables once.
+  SampleScale scale;
+  switch (format.family) {
+    case FormatFamily::kXrgb64:
+      ScaleOf(0, false, scale);
+      return DeepTablesFor(block.settings, true, scale, block.tables) != nullptr ? 0 : 1;
+    case FormatFamily::kLuma16:
+    case FormatFamily::kPlanar16:
+      ScaleOf(0, format.range != ColourRange::kFull, scale);
+      return DeepTablesFor(block.settings, false, scale, block.tables) != nullptr ? 0 : 1;
+    default: return 0;
+  }
+}
+
+int MapPixmapFrame(InstanceBlock& block, const Pixmap* src, const Pixmap* dst,
+                   const PixmapInfo* info, bool colourModes) {
+  if (src == nullptr || dst == nullptr) return 1;
+  const PixelFormat format = DescribePixelFormat(src->format);
+  if (dst->format != src->format || dst->w != src->w || dst->h != src->h || src->w <= 0 ||
+      src->h <= 0)
+    return 1;
+  UpdateFrameTables(block.settings, block.tables);
+  const SettingsEffect effect = block.tables.effect;
+  FramePlanes planes;
+  if (!Takes(effect, format) || !PlanesOf(format, *src, *dst, planes)) return 1;
+  if (effect == SettingsEffect::kNone) {
+    for (int i = 0; i < planes.count; ++i) CopyPlane(planes.plane[i]);
+    return 0;
+  }
+  const PlanePair& first = planes.plane[0];
+  const bool limited = LimitedRange(format, info, colourModes);
+  int result = 1;
+  switch (format.family) {
+    case FormatFamily::kXrgb32: result = MapRgb32(block.settings, first, src->w); break;
+    case FormatFamily::kXrgb64: result = MapRgb64(block, first, src->w, info); break;
+    case FormatFamily::kLuma8:
+    case FormatFamily::kPlanar8:
+    case FormatFamily::kSemiPlanar:
+    case FormatFamily::kPacked: result = MapLuma8(block.tables, format, first, limited); break;
+    case FormatFamily::kLuma16:
+    case FormatFamily::kPlanar16: result = MapLuma16(block, first, src->w, limited, info); break;
+    default: return 1;
+  }
+  if (result != 0) return result;
+  // Chroma and alpha pass through: untouched in place, copied otherwise.
+  for (int i = 1; i < planes.count; ++i) CopyPlane(planes.plane[i]);
+  return 0;
 }

@@ -11,6 +11,7 @@
 #include "host/config_script.h"
 #include "host/filter_abi.h"
 #include "host/frame_formats.h"
+#include "host/instance_block.h"
 #include "host/short_description.h"
 
 namespace {
@@ -32,12 +33,15 @@ constexpr int kFilterModNewest = 6;
 // What addFilter returned, kept for module exit; null while nothing is registered.
 FilterDefinition* registeredDefinition = nullptr;
 
-CurveData& InstanceOf(const FilterActivation* fa) {
-  return *static_cast<CurveData*>(fa->filter_data);
+InstanceBlock& BlockOf(const FilterActivation* fa) {
+  return *static_cast<InstanceBlock*>(fa->filter_data);
 }
+
+CurveData& InstanceOf(const FilterActivation* fa) { return BlockOf(fa).settings; }
 
 int InitProc(FilterActivation* fa, const FilterFunctions*) {
   InitCurveData(InstanceOf(fa));
+  InitFrameTables(BlockOf(fa).tables);
   return 0;
 }
 
@@ -50,9 +54,16 @@ int RunProc(const FilterActivation* fa, const FilterFunctions*) {
 
 int32_t ParamProc(FilterActivation*, const FilterFunctions*) { return kParamSwapBuffers; }
 
-int StartProc(FilterActivation*, const FilterFunctions*) { return 0; }
+int StartProc(FilterActivation* fa, const FilterFunctions*) {
+  UpdateFrameTables(InstanceOf(fa), BlockOf(fa).tables);
+  return 0;
+}
 
-int EndProc(FilterActivation*, const FilterFunctions*) { return 0; }
+// Memory taken for the frames goes back when they end: one host never tells an instance it goes.
+int EndProc(FilterActivation* fa, const FilterFunctions*) {
+  ReleaseDeepTables(BlockOf(fa).tables);
+  return 0;
+}
 
 // The host does not say how long its buffer is; WriteShortDescription keeps within
 // kMaxShortDescription bytes.
@@ -62,17 +73,40 @@ void StringProc(const FilterActivation* fa, const FilterFunctions*, char* out) {
 
 // --- The newer interface -------------------------------------------------------------------
 
+const HostAbilities& AbilitiesOf(const FilterActivation* fa) {
+  return *static_cast<const HostAbilities*>(fa->filter->private_data);
+}
+
+// The frame's info (its samples' reference value and range), where the host gives one.
+const PixmapInfo* InfoOf(const FilterActivation* fa, const Pixmap* pixmap) {
+  if (!AbilitiesOf(fa).frameInfo || pixmap == nullptr) return nullptr;
+  const FilterModActivation* fma = reinterpret_cast<const FilterActivationEx*>(fa)->fma;
+  if (fma == nullptr || fma->fmpixmap == nullptr) return nullptr;
+  return fma->fmpixmap->GetPixmapInfo(pixmap);
+}
+
 // The frame's pixmaps: the newer hosts' bitmaps carry them after the old fields.
 int RunProcFormats(const FilterActivation* fa, const FilterFunctions*) {
   if (fa->src == nullptr || fa->dst == nullptr) return 1;
   const VFBitmapEx& src = *reinterpret_cast<const VFBitmapEx*>(fa->src);
   const VFBitmapEx& dst = *reinterpret_cast<const VFBitmapEx*>(fa->dst);
-  return MapPixmapFrame(InstanceOf(fa), src.mpPixmap, dst.mpPixmap);
+  return MapPixmapFrame(BlockOf(fa), src.mpPixmap, dst.mpPixmap, InfoOf(fa, src.mpPixmap),
+                        AbilitiesOf(fa).colourModes);
 }
 
 int32_t ParamProcFormats(FilterActivation* fa, const FilterFunctions*) {
-  return ChooseFrameFormat(InstanceOf(fa), reinterpret_cast<const VFBitmapEx*>(fa->src),
+  return ChooseFrameFormat(BlockOf(fa), reinterpret_cast<const VFBitmapEx*>(fa->src),
                            reinterpret_cast<VFBitmapEx*>(fa->dst));
+}
+
+int StartProcFormats(FilterActivation* fa, const FilterFunctions*) {
+  return PrepareFrameTables(BlockOf(fa));
+}
+
+// The newer hosts say when an instance goes; the script host never does, and EndProc has
+// released the memory already.
+void DeinitProc(FilterActivation* fa, const FilterFunctions*) {
+  ReleaseDeepTables(BlockOf(fa).tables);
 }
 
 // The host says how long its buffer is; a text that does not fit is cut short, terminated.
@@ -86,10 +120,11 @@ void StringProc2(const FilterActivation* fa, const FilterFunctions*, char* out, 
   out[kept] = '\0';
 }
 
-// A copy gets the settings as they are; the block owns nothing another block could share.
+// A copy gets the settings and the 8-bit tables as they are, and no memory of the original's.
 void CopyProc2(FilterActivation* from, const FilterFunctions*, void* newBlock, FilterActivation*,
                const FilterFunctions*) {
-  std::memcpy(newBlock, from->filter_data, sizeof(CurveData));
+  std::memcpy(newBlock, from->filter_data, sizeof(InstanceBlock));
+  ReleaseDeepTables(static_cast<InstanceBlock*>(newBlock)->tables);
 }
 
 // Registered so that the hosts fill the activation's FilterMod record; nothing to do here.
@@ -194,9 +229,10 @@ FilterDefinition filterDefinition = {
     "Adjust Color Curve.",      // desc
     "tonarc contributors",      // maker
     nullptr,                    // private_data
-    sizeof(CurveData),          // inst_data_size
+    sizeof(InstanceBlock),      // inst_data_size
     InitProc,                   // initProc
-    nullptr,                    // deinitProc: CurveData owns nothing
+    nullptr,                    // deinitProc: these hosts hand over 8-bit RGB only, for which
+                                // the block owns nothing
     RunProc,                    // runProc
     ParamProc,                  // paramProc
     ConfigProc,                 // configProc
@@ -231,14 +267,14 @@ FilterDefinitionEx FormatsDefinition(const HostAbilities& abilities, FilterModDe
           "Adjust Color Curve.",                     // desc
           "tonarc contributors",                     // maker
           const_cast<HostAbilities*>(&abilities),    // private_data: read by the callbacks
-          sizeof(CurveData),                         // inst_data_size
+          sizeof(InstanceBlock),                     // inst_data_size
           InitProc,                                  // initProc
-          nullptr,                                   // deinitProc
+          DeinitProc,                                // deinitProc
           RunProcFormats,                            // runProc
           ParamProcFormats,                          // paramProc
           ConfigProc,                                // configProc
           nullptr,                                   // stringProc: not called from 16 on
-          StartProc,                                 // startProc
+          StartProcFormats,                          // startProc
           EndProc,                                   // endProc
           &scriptObject,                             // script_obj
           FssProc,                                   // fssProc

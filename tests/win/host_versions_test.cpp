@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/curve_data.h"
+#include "host/instance_block.h"
 #include "tests/win/module_test_support.h"
 #include "tools/filterhost/module_host.h"
 
@@ -110,7 +111,7 @@ TEST_F(HostVersions, EachEntryRegistersByTheOfferedVersion) {
     EXPECT_EQ(registration.length, c.length) << what;
     const FilterDefinition& d = registration.passed.base;
     EXPECT_STREQ(d.name, "tonarc") << what;
-    EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(CurveData))) << what;
+    EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(InstanceBlock))) << what;
     if (c.filterMod) {
       EXPECT_EQ(modVersion, c.modVersion) << what;
       EXPECT_LE(modMin, 6) << what;
