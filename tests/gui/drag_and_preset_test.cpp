@@ -82,7 +82,7 @@ void PressCtrlZ(gui::OpenDialog& dlg) {
   SetKeyboardState(keys);
 }
 
-// Undo, a preset, Reset, another curve, kind or mode during a drag end the drag first: the drag so
+// Undo, Redo, a preset, Reset, another curve, kind or mode during a drag end the drag first: the drag so
 // far is one edit, nothing stays selected, the mouse is let go, and the next move and release
 // change nothing and record nothing, so the undo history keeps its branches.
 TEST(Drag, EditsThatReplaceTheCurvesEndADragFirst) {
@@ -93,6 +93,7 @@ TEST(Drag, EditsThatReplaceTheCurvesEndADragFirst) {
   } cases[] = {
       {"Ctrl+Z", PressCtrlZ, true},
       {"Undo", [](gui::OpenDialog& dlg) { dlg.Command(IDC_UNDO); }, true},
+      {"Redo", [](gui::OpenDialog& dlg) { dlg.Command(IDC_REDO); }, false},
       {"a preset", [](gui::OpenDialog& dlg) { dlg.Pick(IDC_PRESET, 4); }, false},
       {"Reset", [](gui::OpenDialog& dlg) { dlg.Command(IDC_RESET); }, false},
       {"another curve", [](gui::OpenDialog& dlg) { dlg.Pick(IDC_CURVE, kCurveGreen); }, false},
