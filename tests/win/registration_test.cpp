@@ -112,7 +112,7 @@ TEST_F(ModuleEntries, DefinitionEntries) {
   EXPECT_STREQ(d.maker, "tonarc contributors");
   EXPECT_EQ(d.private_data, nullptr);
   EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(CurveData)));
-  EXPECT_EQ(d.inst_data_size, sizeof(void*) == 4 ? 15380 : 15384);
+  EXPECT_EQ(d.inst_data_size, sizeof(void*) == 4 ? 15384 : 15392);
   EXPECT_NE(d.initProc, nullptr);
   EXPECT_EQ(d.deinitProc, nullptr);
   EXPECT_NE(d.runProc, nullptr);
