@@ -137,8 +137,8 @@ TEST(Storm, RandomEventsKeepEverySlotWellFormed) {
   EXPECT_GT(result.presses, 400);
   EXPECT_GT(result.refreshes, 500);
   EXPECT_GT(result.mostPoints, 10) << "the storm should build real curves";
-  std::printf("storm: %d presses, %d full redraws, at most %d points at once\n", result.presses,
-              result.refreshes, result.mostPoints);
+  std::printf("storm: %d presses, %d preview refreshes, at most %d points at once\n",
+              result.presses, result.refreshes, result.mostPoints);
 }
 
 // Slots 0..254 nearly all taken, some of them out of x order and slot 255 holding a point: presses
