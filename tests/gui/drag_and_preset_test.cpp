@@ -69,8 +69,8 @@ TEST(Drag, AnEndPointDraggedPastAnEdgeLandsOnIt) {
   }
 }
 
-// Posts Ctrl+Z to the curve view, which has the focus during a drag, and lets the dialog manager's loop take it, as it takes
-// the key from the keyboard.
+// Posts Ctrl+Z to the curve view, which has the focus during a drag, and lets the dialog
+// manager's loop take it, as it takes the key from the keyboard.
 void PressCtrlZ(gui::OpenDialog& dlg) {
   BYTE keys[256];
   GetKeyboardState(keys);
@@ -82,9 +82,9 @@ void PressCtrlZ(gui::OpenDialog& dlg) {
   SetKeyboardState(keys);
 }
 
-// Undo, Redo, a preset, Reset, another curve, kind or mode during a drag end the drag first: the drag so
-// far is one edit, nothing stays selected, the mouse is let go, and the next move and release
-// change nothing and record nothing, so the undo history keeps its branches.
+// Undo, Redo, a preset, Reset, another curve, kind or mode during a drag end the drag first: the
+// drag so far is one edit, nothing stays selected, the mouse is let go, and the next move and
+// release change nothing and record nothing, so the undo history keeps its branches.
 TEST(Drag, EditsThatReplaceTheCurvesEndADragFirst) {
   struct Case {
     const char* what;
