@@ -151,7 +151,7 @@ std::string ClassName(const NameOrNumber& cls) {
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 // The original controls, first in the template and in this order (which is also where the tab
-// order starts): stored settings and the design-era pictures depend on their places. The
+// order starts): stored layouts and the original pictures depend on their places. The
 // editor's own controls follow them.
 struct OriginalControl {
   int id;
