@@ -151,7 +151,7 @@ std::string ClassName(const NameOrNumber& cls) {
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 // The original controls, first in the template and in this order (which is also where the tab
-// order starts): stored layouts and the original pictures depend on their places. The
+// order starts): the original pictures and where clicks land depend on their places. The
 // editor's own controls follow them.
 struct OriginalControl {
   int id;
