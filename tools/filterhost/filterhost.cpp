@@ -319,10 +319,119 @@ bool RunPicture(FilterInstance& instance, const Picture& input, const std::strin
   return true;
 }
 
+// The jobs of the run: the script lines alone, or with --jobs one job per line of its file, each
+// after the script lines.
+bool ReadJobs(const Options& options, std::vector<Job>& jobs, Failure& failure) {
+  if (options.jobsFile.empty()) {
+    Job job;
+    job.lines = options.scriptLines;
+    job.origins.assign(job.lines.size(), "script line");
+    jobs.push_back(job);
+    return true;
+  }
+  std::vector<std::string> lines;
+  std::vector<int> numbers;
+  std::string error;
+  if (!ReadLines(options.jobsFile, lines, numbers, error)) {
+    failure = Failure{kExitFailure, error};
+    return false;
+  }
+  if (lines.empty()) {
+    failure = Failure{kExitFailure, options.jobsFile + " holds no job"};
+    return false;
+  }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    Job job;
+    job.lines = options.scriptLines;
+    job.origins.assign(job.lines.size(), "script line");
+    job.lines.push_back(lines[i]);
+    job.origins.push_back(options.jobsFile + " line " + std::to_string(numbers[i]));
+    jobs.push_back(job);
+  }
+  // Several jobs writing one picture would overwrite each other's.
+  std::string unused;
+  if (!options.out.empty() && jobs.size() > 1 && !NumberedPath(options.out, 1, unused)) {
+    failure = Failure{kExitUsage, "with several jobs, --out needs %d for the job number"};
+    return false;
+  }
+  return true;
+}
+
+// The picture to filter (--sample or --in; none for raw frames), saved with --save-input.
+bool ReadInputPicture(const Options& options, Picture& input, Failure& failure) {
+  std::string error;
+  if (options.sample) input = SamplePicture();
+  if ((!options.in.empty() && !ReadPicture(options.in, input, error)) ||
+      (!options.saveInput.empty() && !WritePng(options.saveInput, input, error))) {
+    failure = Failure{kExitFailure, error};
+    return false;
+  }
+  return true;
+}
+
+// The module's first filter, or the one --filter names.
+FilterDefinition* ChosenFilter(const FilterHost& host, const Options& options, Failure& failure) {
+  if (options.filterName.empty()) return host.filters().front();
+  FilterDefinition* filter = nullptr;
+  for (FilterDefinition* f : host.filters()) {
+    if (f->name != nullptr && options.filterName == f->name) filter = f;
+  }
+  if (filter == nullptr) {
+    failure = Failure{kExitFailure,
+                      options.module + " registers no filter named " + options.filterName};
+  }
+  return filter;
+}
+
+// One job on a new instance: its script lines, the dialog with --configure, the description and
+// saved script line printed to info (prefixed with the job number when there are jobs), then the
+// picture or the raw frames filtered.
+bool RunJob(const FilterHost& host, FilterDefinition* filter, const Options& options,
+            const Job& job, int number, const Picture& input, FILE* info, Failure& failure) {
+  const bool numbered = !options.jobsFile.empty();
+  const std::string prefix = numbered ? "job " + std::to_string(number) + ": " : "";
+  std::string error;
+  const auto fail = [&](const std::string& message) {
+    failure = Failure{kExitFailure, message};
+    return false;
+  };
+  FilterInstance instance;
+  if (!instance.Create(filter, &host.services(), error)) return fail(prefix + error);
+  for (size_t k = 0; k < job.lines.size(); ++k) {
+    if (!instance.RunScriptLine(job.lines[k], error)) {
+      return fail(prefix + job.origins[k] + ": " + error);
+    }
+  }
+  if (options.configure &&
+      !ConfigureInstance(instance, host.services(),
+                         input.pixels.empty() ? SamplePicture() : input, error)) {
+    return fail(error);
+  }
+  std::string description, script;
+  bool saved = false;
+  if (!instance.Description(description, error) || !instance.SavedScript(script, saved, error)) {
+    return fail(prefix + error);
+  }
+  std::fprintf(info, "%sdescription: %s\n", prefix.c_str(), description.c_str());
+  std::fprintf(info, "%sscript: %s\n", prefix.c_str(),
+               saved ? script.c_str() : "(none: the filter saves no settings)");
+
+  if (!input.pixels.empty()) {
+    std::string outPath = options.out;
+    if (numbered) NumberedPath(options.out, number, outPath);
+    if (!RunPicture(instance, input, outPath, failure)) {
+      failure.message = prefix + failure.message;
+      return false;
+    }
+  } else if (options.raw && !RunRawFrames(instance, options, failure)) {
+    return false;
+  }
+  return true;
+}
+
 int Run(int argc, char** argv) {
   Options options;
   Failure failure{0, {}};
-  std::string error;
   const auto fail = [&](const Failure& f) {
     std::fprintf(stderr, "filterhost: %s\n", f.message.c_str());
     return f.status;
@@ -342,93 +451,21 @@ int Run(int argc, char** argv) {
   FILE* const info = options.raw ? stderr : stdout;
 
   std::vector<Job> jobs;
-  if (options.jobsFile.empty()) {
-    Job job;
-    job.lines = options.scriptLines;
-    job.origins.assign(job.lines.size(), "script line");
-    jobs.push_back(job);
-  } else {
-    std::vector<std::string> lines;
-    std::vector<int> numbers;
-    if (!ReadLines(options.jobsFile, lines, numbers, error)) return fail({kExitFailure, error});
-    if (lines.empty()) return fail({kExitFailure, options.jobsFile + " holds no job"});
-    for (size_t i = 0; i < lines.size(); ++i) {
-      Job job;
-      job.lines = options.scriptLines;
-      job.origins.assign(job.lines.size(), "script line");
-      job.lines.push_back(lines[i]);
-      job.origins.push_back(options.jobsFile + " line " + std::to_string(numbers[i]));
-      jobs.push_back(job);
-    }
-  }
-  const bool numbered = !options.jobsFile.empty();
-  if (numbered && !options.out.empty() && jobs.size() > 1) {
-    std::string unused;
-    if (!NumberedPath(options.out, 1, unused)) {
-      return fail({kExitUsage, "with several jobs, --out needs %d for the job number"});
-    }
-  }
-
   Picture input;
-  if (options.sample) input = SamplePicture();
-  if (!options.in.empty() && !ReadPicture(options.in, input, error)) {
-    return fail({kExitFailure, error});
-  }
-  if (!options.saveInput.empty() && !WritePng(options.saveInput, input, error)) {
-    return fail({kExitFailure, error});
+  if (!ReadJobs(options, jobs, failure) || !ReadInputPicture(options, input, failure)) {
+    return fail(failure);
   }
 
   FilterHost host;
+  std::string error;
   if (!host.Load(options.module, error)) return fail({kExitFailure, error});
-  FilterDefinition* filter = host.filters().front();
-  if (!options.filterName.empty()) {
-    filter = nullptr;
-    for (FilterDefinition* f : host.filters()) {
-      if (f->name != nullptr && options.filterName == f->name) filter = f;
-    }
-    if (filter == nullptr) {
-      return fail({kExitFailure, options.module + " registers no filter named " +
-                                     options.filterName});
-    }
-  }
+  FilterDefinition* const filter = ChosenFilter(host, options, failure);
+  if (filter == nullptr) return fail(failure);
   std::fprintf(info, "filter: %s: %s\n", filter->name != nullptr ? filter->name : "(no name)",
                filter->desc != nullptr ? filter->desc : "(no description)");
 
   for (size_t j = 0; j < jobs.size(); ++j) {
-    const Job& job = jobs[j];
-    const std::string prefix = numbered ? "job " + std::to_string(j + 1) + ": " : "";
-    FilterInstance instance;
-    if (!instance.Create(filter, &host.services(), error)) {
-      return fail({kExitFailure, prefix + error});
-    }
-    for (size_t k = 0; k < job.lines.size(); ++k) {
-      if (!instance.RunScriptLine(job.lines[k], error)) {
-        return fail({kExitFailure, prefix + job.origins[k] + ": " + error});
-      }
-    }
-    if (options.configure &&
-        !ConfigureInstance(instance, host.services(),
-                           input.pixels.empty() ? SamplePicture() : input, error)) {
-      return fail({kExitFailure, error});
-    }
-    std::string description, script;
-    bool saved = false;
-    if (!instance.Description(description, error) ||
-        !instance.SavedScript(script, saved, error)) {
-      return fail({kExitFailure, prefix + error});
-    }
-    std::fprintf(info, "%sdescription: %s\n", prefix.c_str(), description.c_str());
-    std::fprintf(info, "%sscript: %s\n", prefix.c_str(),
-                 saved ? script.c_str() : "(none: the filter saves no settings)");
-
-    if (!input.pixels.empty()) {
-      std::string outPath = options.out;
-      if (numbered) NumberedPath(options.out, static_cast<int>(j + 1), outPath);
-      if (!RunPicture(instance, input, outPath, failure)) {
-        failure.message = prefix + failure.message;
-        return fail(failure);
-      }
-    } else if (options.raw && !RunRawFrames(instance, options, failure)) {
+    if (!RunJob(host, filter, options, jobs[j], static_cast<int>(j + 1), input, info, failure)) {
       return fail(failure);
     }
   }

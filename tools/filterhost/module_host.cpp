@@ -129,6 +129,88 @@ std::string DescribeArguments(const std::vector<ScriptArgument>& arguments) {
   return text + ")";
 }
 
+// The entry a script call reaches, found as the editor finds it: the first entry with the name,
+// then it and the entries directly after it whose name is null (or the very same pointer) are its
+// overloads, tried by their argument lists. A later entry that repeats the name text is never
+// reached. Null, with the reason in error, when no function has the name or no overload takes the
+// call's arguments; the reason lists what the filter offers.
+const ScriptFunctionDef* FindOverload(const ScriptFunctionDef* list, const ScriptCall& call,
+                                      std::string& error) {
+  const ScriptFunctionDef* match = nullptr;
+  std::string offered;
+  std::string sameName;
+  const char* groupName = nullptr;  // name of the overload group the entry belongs to
+  bool inCalledGroup = false;
+  bool calledGroupSeen = false;
+  for (int i = 0; i < kMaxScriptFunctions; ++i) {
+    const ScriptFunctionDef& entry = list[i];
+    if (entry.func_ptr == nullptr && entry.name == nullptr && entry.arg_list == nullptr) break;
+    if (entry.name != nullptr && entry.name != groupName) {
+      groupName = entry.name;
+      inCalledGroup = !calledGroupSeen && call.function == groupName;
+      calledGroupSeen = calledGroupSeen || inCalledGroup;
+    }
+    if (groupName == nullptr) continue;
+    offered += (offered.empty() ? "" : ", ") + (groupName + DescribeSignature(entry.arg_list));
+    if (!inCalledGroup) continue;
+    sameName += (sameName.empty() ? "" : " or ") + DescribeSignature(entry.arg_list);
+    if (match == nullptr && entry.func_ptr != nullptr &&
+        SignatureMatches(entry.arg_list, call.arguments)) {
+      match = &entry;
+    }
+  }
+  if (sameName.empty()) {
+    error = "unknown script function " + call.function + "; the filter offers " +
+            (offered.empty() ? std::string("none") : offered);
+  } else if (match == nullptr) {
+    error = call.function + " takes " + sameName + " but was given " +
+            DescribeArguments(call.arguments);
+  }
+  return match;
+}
+
+// A call's arguments as the script values a function receives. A string value points at a
+// pointer into `texts`, so the record must outlive the call.
+struct ScriptValues {
+  std::vector<std::string> texts;
+  std::vector<char*> textPointers;
+  std::vector<CScriptValue> values;
+};
+
+// Converts arguments that SignatureMatches has accepted for argumentList.
+void ToScriptValues(const char* argumentList, const std::vector<ScriptArgument>& arguments,
+                    ScriptValues& out) {
+  const size_t count = arguments.size();
+  out.texts.assign(count, std::string());
+  out.textPointers.assign(count, nullptr);
+  out.values.assign(count, CScriptValue{});
+  for (size_t i = 0; i < count; ++i) {
+    const ScriptArgument& a = arguments[i];
+    CScriptValue& v = out.values[i];
+    std::memset(&v, 0, sizeof v);
+    switch (argumentList[i + 1]) {
+      case 'i':
+        v.type = CScriptValue::T_INT;
+        v.u.i = static_cast<int>(a.integer);
+        break;
+      case 'l':
+        v.type = CScriptValue::T_LONG;
+        v.u.l = a.integer;
+        break;
+      case 'd':
+        v.type = CScriptValue::T_DOUBLE;
+        v.u.d = a.kind == ScriptArgument::Kind::kReal ? a.real : static_cast<double>(a.integer);
+        break;
+      default:  // 's'
+        out.texts[i] = a.text;
+        out.textPointers[i] = &out.texts[i][0];
+        v.type = CScriptValue::T_STR;
+        v.u.s = &out.textPointers[i];
+        break;
+    }
+  }
+}
+
 // A small cursor over one script line.
 class LineReader {
  public:
@@ -536,75 +618,12 @@ bool FilterInstance::Call(const ScriptCall& call, std::string& error) {
     error = "the filter has no script functions, so " + call.function + "(...) cannot run";
     return false;
   }
-  // As the editor finds a function: the first entry with the name, then it and the entries
-  // directly after it whose name is null (or the very same pointer) are its overloads, tried by
-  // their argument lists. A later entry that repeats the name text is never reached.
-  const ScriptFunctionDef* match = nullptr;
-  std::string offered;
-  std::string sameName;
-  const char* groupName = nullptr;  // name of the overload group the entry belongs to
-  bool inCalledGroup = false;
-  bool calledGroupSeen = false;
-  for (int i = 0; i < kMaxScriptFunctions; ++i) {
-    const ScriptFunctionDef& entry = object->func_list[i];
-    if (entry.func_ptr == nullptr && entry.name == nullptr && entry.arg_list == nullptr) break;
-    if (entry.name != nullptr && entry.name != groupName) {
-      groupName = entry.name;
-      inCalledGroup = !calledGroupSeen && call.function == groupName;
-      calledGroupSeen = calledGroupSeen || inCalledGroup;
-    }
-    if (groupName == nullptr) continue;
-    offered += (offered.empty() ? "" : ", ") + (groupName + DescribeSignature(entry.arg_list));
-    if (!inCalledGroup) continue;
-    sameName += (sameName.empty() ? "" : " or ") + DescribeSignature(entry.arg_list);
-    if (match == nullptr && entry.func_ptr != nullptr &&
-        SignatureMatches(entry.arg_list, call.arguments)) {
-      match = &entry;
-    }
-  }
-  if (sameName.empty()) {
-    error = "unknown script function " + call.function + "; the filter offers " +
-            (offered.empty() ? std::string("none") : offered);
-    return false;
-  }
-  if (match == nullptr) {
-    error = call.function + " takes " + sameName + " but was given " +
-            DescribeArguments(call.arguments);
-    return false;
-  }
-
-  const char* const types = match->arg_list + 1;
-  const size_t count = call.arguments.size();
-  std::vector<std::string> texts(count);
-  std::vector<char*> textPointers(count, nullptr);
-  std::vector<CScriptValue> argv(count);
-  for (size_t i = 0; i < count; ++i) {
-    const ScriptArgument& a = call.arguments[i];
-    CScriptValue& v = argv[i];
-    std::memset(&v, 0, sizeof v);
-    switch (types[i]) {
-      case 'i':
-        v.type = CScriptValue::T_INT;
-        v.u.i = static_cast<int>(a.integer);
-        break;
-      case 'l':
-        v.type = CScriptValue::T_LONG;
-        v.u.l = a.integer;
-        break;
-      case 'd':
-        v.type = CScriptValue::T_DOUBLE;
-        v.u.d = a.kind == ScriptArgument::Kind::kReal ? a.real : static_cast<double>(a.integer);
-        break;
-      default:  // 's'
-        texts[i] = a.text;
-        textPointers[i] = &texts[i][0];
-        v.type = CScriptValue::T_STR;
-        v.u.s = &textPointers[i];
-        break;
-    }
-  }
-  match->func_ptr(nullptr, &activation_, argv.empty() ? nullptr : argv.data(),
-                  static_cast<int>(count));
+  const ScriptFunctionDef* const match = FindOverload(object->func_list, call, error);
+  if (match == nullptr) return false;
+  ScriptValues argv;
+  ToScriptValues(match->arg_list, call.arguments, argv);
+  match->func_ptr(nullptr, &activation_, argv.values.empty() ? nullptr : argv.values.data(),
+                  static_cast<int>(argv.values.size()));
   return true;
 }
 
