@@ -3,6 +3,8 @@
 // that knows only the settings (the dialog, the script text) reads the block as CurveData.
 #pragma once
 
+#include <cstddef>
+
 #include "engine/curve_data.h"
 #include "engine/frame_tables.h"
 
@@ -10,3 +12,6 @@ struct InstanceBlock {
   CurveData settings;
   FrameTables tables;
 };
+
+// Code that knows only the settings reads the block from its start.
+static_assert(offsetof(InstanceBlock, settings) == 0, "InstanceBlock layout");

@@ -8,6 +8,7 @@
 #include "editor/config_dialog.h"
 #include "engine/curve_data.h"
 #include "engine/frame_map.h"
+#include "host/activation.h"
 #include "host/config_script.h"
 #include "host/filter_abi.h"
 #include "host/frame_formats.h"
@@ -33,11 +34,10 @@ constexpr int kFilterModNewest = 6;
 // What addFilter returned, kept for module exit; null while nothing is registered.
 FilterDefinition* registeredDefinition = nullptr;
 
+// The settings lead the block, so InstanceOf (activation.h) reads them straight from it.
 InstanceBlock& BlockOf(const FilterActivation* fa) {
   return *static_cast<InstanceBlock*>(fa->filter_data);
 }
-
-CurveData& InstanceOf(const FilterActivation* fa) { return BlockOf(fa).settings; }
 
 int InitProc(FilterActivation* fa, const FilterFunctions*) {
   InitCurveData(InstanceOf(fa));
