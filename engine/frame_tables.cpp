@@ -57,6 +57,7 @@ void UpdateFrameTables(const CurveData& data, FrameTables& tables) {
   tables.builtMode = data.mode;
   tables.builtTarget = data.target;
   tables.effect = EffectOf(data);
+  tables.plan = PlanFrame(data);
   BuildLumaLevels(data.lut, false, tables.lumaLevels[0]);
   BuildLumaLevels(data.lut, true, tables.lumaLevels[1]);
   tables.built = true;

@@ -13,6 +13,7 @@
 
 #include "engine/curve_data.h"
 #include "engine/deep_tables.h"
+#include "engine/frame_map_paths.h"
 #include "engine/settings_effect.h"
 
 struct DeepState;  // the owned 16-bit tables and what they were built from
@@ -24,6 +25,7 @@ struct FrameTables {
   MasterTarget builtTarget;
   bool built;
   SettingsEffect effect;
+  FramePlan plan;                   // 8-bit RGB
   uint8_t lumaLevels[2][kLutSize];  // 8-bit luma planes: full range, limited range
 
   int32_t format;  // the frame format agreed with the host, 0 for none

@@ -13,24 +13,18 @@ uint8_t LimitedLevel(const int32_t (&master)[kLutSize], int y) {
 uint8_t Clamped(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
 void MapRowsScalar(const uint8_t (&levels)[kLutSize], LumaBytes luma, const ByteRows& rows) {
-  const unsigned char* src = rows.src;
-  unsigned char* dst = rows.dst;
-  const bool inPlace = src == dst && rows.srcPitch == rows.dstPitch;
-  for (int32_t row = 0;; ++row) {
+  const bool inPlace = rows.src == rows.dst && rows.srcPitch == rows.dstPitch;
+  const int32_t first = luma == LumaBytes::kSecondOfPair ? 1 : 0;
+  ForEachByteRow(rows, [&](const unsigned char* src, unsigned char* dst) {
     if (luma == LumaBytes::kEvery) {
       for (int32_t i = 0; i < rows.rowBytes; ++i) dst[i] = levels[src[i]];
-    } else {
-      const int32_t first = luma == LumaBytes::kFirstOfPair ? 0 : 1;
-      for (int32_t i = 0; i < rows.rowBytes; i += 2) {
-        dst[i + first] = levels[src[i + first]];
-        if (!inPlace) dst[i + 1 - first] = src[i + 1 - first];
-      }
+      return;
     }
-    // No step past the last row, where the pointer would leave the plane.
-    if (row + 1 == rows.height) break;
-    src += rows.srcPitch;
-    dst += rows.dstPitch;
-  }
+    for (int32_t i = 0; i < rows.rowBytes; i += 2) {
+      dst[i + first] = levels[src[i + first]];
+      if (!inPlace) dst[i + 1 - first] = src[i + 1 - first];
+    }
+  });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/byte_rows.h"
 #include "engine/curve_data.h"
 #include "engine/frame_map_paths.h"
 
@@ -22,17 +23,8 @@ void BuildLumaLevels(const int32_t (&master)[kLutSize], bool limitedRange,
 // the second (Cb Y0 Cr Y1).
 enum class LumaBytes : uint8_t { kEvery, kFirstOfPair, kSecondOfPair };
 
-// Rows of bytes: each row's first byte and the step to the next row (negative going up).
-struct ByteRows {
-  const unsigned char* src;
-  ptrdiff_t srcPitch;
-  unsigned char* dst;
-  ptrdiff_t dstPitch;
-  int32_t rowBytes;  // at least 1; for pairs, even
-  int32_t height;    // at least 1
-};
 
-// Maps every row on the fastest path this processor runs.
+// Maps every row on the fastest path this processor runs; for pairs, rows.rowBytes is even.
 void MapLumaRows(const uint8_t (&levels)[kLutSize], LumaBytes luma, const ByteRows& rows);
 // The same on a given path (see frame_map_paths.h: a path the processor cannot run falls back to
 // the scalar one). The plain and scalar paths are one loop here: a byte lookup is all there is.

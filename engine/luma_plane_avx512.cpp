@@ -3,8 +3,11 @@
 // the 32-bit frames' path. Masked loads and stores keep to the row's bytes (masked bytes are
 // neither read nor written, nor can they fault), and in place only luma bytes are stored.
 // Compiled with -mavx512f -mavx512bw -mavx512vbmi and run only after FramePathRuns says so;
-// nothing but MapLumaRowsAvx512 is visible outside this file (see frame_map_paths.h).
+// nothing but MapLumaRowsAvx512 is visible outside this file (see frame_map_paths.h). A test
+// build compiles it against an emulation of these instructions, as it does the frames' path.
+#ifndef TONARC_AVX512_EMULATED
 #include <immintrin.h>
+#endif
 
 #include "engine/luma_plane.h"
 

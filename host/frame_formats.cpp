@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "engine/deep_map.h"
-#include "engine/frame_map.h"
+#include "engine/frame_map_paths.h"
+#include "engine/luma.h"
 #include "engine/luma_plane.h"
+#include "engine/rgb24_map.h"
 #include "host/pixel_formats.h"
 
 namespace {
@@ -29,7 +31,6 @@ struct FramePlanes {
 
 bool Takes(SettingsEffect effect, const PixelFormat& format) {
   if (format.family == FormatFamily::kUnknown) return false;
-  if (format.family == FormatFamily::kRgb24) return effect == SettingsEffect::kNone;
   return effect != SettingsEffect::kChannels || IsRgb(format.family);
 }
 
@@ -118,10 +119,15 @@ bool LimitedRange(const PixelFormat& f, const PixmapInfo* info, bool colourModes
   return f.range != ColourRange::kFull;
 }
 
-int MapRgb32(const CurveData& data, const PlanePair& p, int32_t width) {
+int MapRgb32(const FrameTables& tables, const PlanePair& p, int32_t width) {
   const ptrdiff_t rowBytes = p.rowBytes;
-  return MapFrame(data, FrameSpan{p.src, p.srcPitch - rowBytes, p.dst, p.dstPitch - rowBytes,
-                                  width, p.height});
+  return MapPlannedFrame(tables.plan, FrameSpan{p.src, p.srcPitch - rowBytes, p.dst,
+                                                p.dstPitch - rowBytes, width, p.height});
+}
+
+int MapRgb24(const FrameTables& tables, const PlanePair& p) {
+  MapRgb24Rows(tables.plan, ByteRows{p.src, p.srcPitch, p.dst, p.dstPitch, p.rowBytes, p.height});
+  return 0;
 }
 
 int MapRgb64(InstanceBlock& block, const PlanePair& p, int32_t width, const PixmapInfo* info) {
@@ -130,13 +136,9 @@ int MapRgb64(InstanceBlock& block, const PlanePair& p, int32_t width, const Pixm
   const DeepTables* tables = DeepTablesFor(block.settings, true, scale, block.tables);
   if (tables == nullptr) return 1;
   const MasterTarget target = TargetOf(block.settings);
-  // By word: blue, green, red.
-  static constexpr uint32_t kWeights709[3] = {4732, 46871, 13933};
-  static constexpr uint32_t kWeights601[3] = {7471, 38470, 19595};
-  const uint32_t* weights = target == kTargetLuma709   ? kWeights709
-                            : target == kTargetLuma601 ? kWeights601
-                                                       : nullptr;
-  MapRgb64Rows(*tables, weights, scale.mask,
+  const LumaWeights& luma = LumaWeightsOf(target);
+  const uint32_t weights[3] = {luma.blue, luma.green, luma.red};  // by word
+  MapRgb64Rows(*tables, target != kTargetChannels ? weights : nullptr, scale.mask,
                WordRows{p.src, p.srcPitch, p.dst, p.dstPitch, width, p.height});
   return 0;
 }
@@ -227,7 +229,8 @@ int MapPixmapFrame(InstanceBlock& block, const Pixmap* src, const Pixmap* dst,
   const bool limited = LimitedRange(format, info, colourModes);
   int result = 1;
   switch (format.family) {
-    case FormatFamily::kXrgb32: result = MapRgb32(block.settings, first, src->w); break;
+    case FormatFamily::kRgb24: result = MapRgb24(block.tables, first); break;
+    case FormatFamily::kXrgb32: result = MapRgb32(block.tables, first, src->w); break;
     case FormatFamily::kXrgb64: result = MapRgb64(block, first, src->w, info); break;
     case FormatFamily::kLuma8:
     case FormatFamily::kPlanar8:

@@ -7,7 +7,7 @@
 
 #include "editor/config_dialog.h"
 #include "engine/curve_data.h"
-#include "engine/frame_map.h"
+#include "engine/frame_map_paths.h"
 #include "host/activation.h"
 #include "host/config_script.h"
 #include "host/filter_abi.h"
@@ -49,7 +49,9 @@ int RunProc(const FilterActivation* fa, const FilterFunctions*) {
   const VFBitmap& src = *fa->src;
   const VFBitmap& dst = *fa->dst;
   const FrameSpan frame{src.data, src.modulo, dst.data, dst.modulo, src.w, src.h};
-  return MapFrame(InstanceOf(fa), frame);
+  InstanceBlock& block = BlockOf(fa);
+  UpdateFrameTables(block.settings, block.tables);
+  return MapPlannedFrame(block.tables.plan, frame);
 }
 
 int32_t ParamProc(FilterActivation*, const FilterFunctions*) { return kParamSwapBuffers; }

@@ -112,6 +112,7 @@ TEST(ChooseFrameFormat, FormatsBySettings) {
       {Effect::kLuma, 77, 64, kAlt},      {Effect::kLuma, 255, 64, kNo},
       {Effect::kLuma, 0, 64, kNo},
       // Anything else: RGB only.
+      {Effect::kLuma, 7, 64, kSwap},      {Effect::kChannels, 7, 64, kSwap},
       {Effect::kChannels, 8, 64, kSwap},  {Effect::kChannels, 57, 64, kSwap},
       {Effect::kChannels, 9, 64, kNo},    {Effect::kChannels, 15, 64, kNo},
       {Effect::kChannels, 61, 64, kNo},   {Effect::kChannels, 23, 64, kNo},
@@ -225,6 +226,35 @@ TEST(MapPixmapFrame, RefusesWhatDoesNotFitAndWritesNothing) {
   EXPECT_EQ(MapPixmapFrame(*block, nullptr, nullptr, nullptr, false), 1);
 }
 
+// 24-bit pixels come out as the same pixels in 32 bits do, on the channels and on luma, with and
+// without channel curves.
+TEST(MapPixmapFrame, TwentyFourBitPixelsAsThirtyTwoBitOnes) {
+  auto block = NewBlock();
+  for (const bool channelCurve : {false, true}) {
+    for (const MasterTarget target : {kTargetChannels, kTargetLuma709, kTargetLuma601}) {
+      Apply(Effect::kChannels, *block);
+      block->settings.target = target;
+      if (channelCurve) {
+        block->settings.channel[1].points[0] = {100, 160};
+        RebuildAllCurves(block->settings);
+      }
+      TestFrame rgb24(7, 33, 4, 5), out24(7, 33, 4, 6), rgb32(8, 33, 4, 7), out32(8, 33, 4, 8);
+      for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 33; ++x)
+          for (int c = 0; c < 3; ++c)
+            rgb32.planes[0][y * (4 * 33 + 4) + 4 * x + c] = rgb24.planes[0][y * (3 * 33 + 4) + 3 * x + c];
+      ASSERT_EQ(MapPixmapFrame(*block, &rgb24.pixmap.base, &out24.pixmap.base, nullptr, false), 0);
+      ASSERT_EQ(MapPixmapFrame(*block, &rgb32.pixmap.base, &out32.pixmap.base, nullptr, false), 0);
+      for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 33; ++x)
+          for (int c = 0; c < 3; ++c)
+            ASSERT_EQ(out24.planes[0][y * (3 * 33 + 4) + 3 * x + c],
+                      out32.planes[0][y * (4 * 33 + 4) + 4 * x + c])
+                << "target " << int(target) << " curve " << channelCurve << " x " << x;
+    }
+  }
+}
+
 uint16_t Word(const std::vector<unsigned char>& plane, size_t at) {
   uint16_t v;
   std::memcpy(&v, plane.data() + at, 2);
@@ -276,6 +306,32 @@ TEST(MapPixmapFrame, SixteenBitSamplesAgainstTheReference) {
       }
   }
   ReleaseDeepTables(block->tables);
+}
+
+// Tables built for earlier settings are never used for later ones, whoever changed them: a frame
+// mapped after an edit comes out as a fresh instance with the edited settings maps it.
+TEST(FrameTables, FollowTheSettingsAsTheyChange) {
+  for (const int32_t code : {8, 7, 15, 57, 60}) {
+    auto block = NewBlock();
+    Apply(Effect::kLuma, *block);
+    PixmapInfo info{};
+    info.ref_r = 1023;
+    TestFrame src(code, 24, 3, 3), dst(code, 24, 3, 4);
+    ASSERT_EQ(MapPixmapFrame(*block, &src.pixmap.base, &dst.pixmap.base, &info, true), 0);
+    const auto first = dst.planes;
+    // An edit as the dialog makes it: a point moved and the table rebuilt in place.
+    block->settings.points[1] = {192, 160};
+    RebuildAllCurves(block->settings);
+    ASSERT_EQ(MapPixmapFrame(*block, &src.pixmap.base, &dst.pixmap.base, &info, true), 0);
+    auto fresh = NewBlock();
+    std::memcpy(&fresh->settings, &block->settings, sizeof(CurveData));
+    TestFrame expected(code, 24, 3, 4);
+    ASSERT_EQ(MapPixmapFrame(*fresh, &src.pixmap.base, &expected.pixmap.base, &info, true), 0);
+    EXPECT_EQ(dst.planes, expected.planes) << code;
+    EXPECT_NE(dst.planes, first) << code;
+    ReleaseDeepTables(block->tables);
+    ReleaseDeepTables(fresh->tables);
+  }
 }
 
 // A block copied byte for byte takes memory of its own and never frees the original's.
