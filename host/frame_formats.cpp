@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kMaxPlanes = 4;
-
 // One plane of a frame as source and destination see it.
 struct PlanePair {
   const unsigned char* src;
@@ -39,8 +37,6 @@ bool MappedInPlace(SettingsEffect effect, const PixelFormat& format) {
   return effect == SettingsEffect::kNone || !IsRgb(format.family);
 }
 
-int32_t CeilShift(int32_t v, int shift) { return (v + (1 << shift) - 1) >> shift; }
-
 // A plane whose rows of rowBytes fit between its pitches: the memory beyond is the host's word.
 bool PlaneFits(const void* data, ptrdiff_t pitch, int32_t rowBytes, int32_t height) {
   if (data == nullptr) return false;
@@ -50,52 +46,25 @@ bool PlaneFits(const void* data, ptrdiff_t pitch, int32_t rowBytes, int32_t heig
 
 // The planes src and dst hold for their format, or false when they do not fit it.
 bool PlanesOf(const PixelFormat& f, const Pixmap& src, const Pixmap& dst, FramePlanes& planes) {
-  const int32_t w = src.w, h = src.h;
-  const int32_t sample = f.family == FormatFamily::kPlanar16 ? 2 : 1;
-  const int32_t cw = CeilShift(w, f.chromaShiftX), ch = CeilShift(h, f.chromaShiftY);
-  struct Shape {
-    void* srcData;
-    ptrdiff_t srcPitch;
-    void* dstData;
-    ptrdiff_t dstPitch;
-    int32_t rowBytes, height;
-  } shapes[kMaxPlanes];
-  int count = 0;
-  switch (f.family) {
-    case FormatFamily::kPacked:
-      // Two pixels share their chroma: an odd width leaves the last pair half described.
-      if (w % 2 != 0) return false;
-      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, 2 * w, h};
-      break;
-    case FormatFamily::kSemiPlanar:
-      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, w, h};
-      shapes[count++] = {src.data2, src.pitch2, dst.data2, dst.pitch2, 2 * cw, ch};
-      break;
-    case FormatFamily::kPlanar8:
-    case FormatFamily::kPlanar16:
-      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, sample * w, h};
-      shapes[count++] = {src.data2, src.pitch2, dst.data2, dst.pitch2, sample * cw, ch};
-      shapes[count++] = {src.data3, src.pitch3, dst.data3, dst.pitch3, sample * cw, ch};
-      if (f.alpha) {
-        // The alpha fields exist only in the pixmaps of formats with alpha.
-        const PixmapAlpha& a = reinterpret_cast<const PixmapAlpha&>(src);
-        const PixmapAlpha& b = reinterpret_cast<const PixmapAlpha&>(dst);
-        shapes[count++] = {a.data4, a.pitch4, b.data4, b.pitch4, sample * w, h};
-      }
-      break;
-    default:
-      shapes[count++] = {src.data, src.pitch, dst.data, dst.pitch, BytesPerPixel(f.family) * w, h};
-  }
-  planes.count = count;
+  PlaneShape shapes[kMaxPlanes];
+  planes.count = PlaneShapes(f, src.w, src.h, shapes);
+  if (planes.count == 0) return false;
+  // The alpha fields exist only in the pixmaps of formats with alpha.
+  const PixmapAlpha& a = reinterpret_cast<const PixmapAlpha&>(src);
+  const PixmapAlpha& b = reinterpret_cast<const PixmapAlpha&>(dst);
+  void* const srcData[kMaxPlanes] = {src.data, src.data2, src.data3, f.alpha ? a.data4 : nullptr};
+  void* const dstData[kMaxPlanes] = {dst.data, dst.data2, dst.data3, f.alpha ? b.data4 : nullptr};
+  const ptrdiff_t srcPitch[kMaxPlanes] = {src.pitch, src.pitch2, src.pitch3, f.alpha ? a.pitch4 : 0};
+  const ptrdiff_t dstPitch[kMaxPlanes] = {dst.pitch, dst.pitch2, dst.pitch3, f.alpha ? b.pitch4 : 0};
   planes.inPlace = true;
-  for (int i = 0; i < count; ++i) {
-    const Shape& s = shapes[i];
-    if (!PlaneFits(s.srcData, s.srcPitch, s.rowBytes, s.height) ||
-        !PlaneFits(s.dstData, s.dstPitch, s.rowBytes, s.height))
+  for (int i = 0; i < planes.count; ++i) {
+    const PlaneShape& s = shapes[i];
+    if (!PlaneFits(srcData[i], srcPitch[i], s.rowBytes, s.rows) ||
+        !PlaneFits(dstData[i], dstPitch[i], s.rowBytes, s.rows))
       return false;
-    planes.plane[i] = {static_cast<const unsigned char*>(s.srcData), s.srcPitch,
-                       static_cast<unsigned char*>(s.dstData), s.dstPitch, s.rowBytes, s.height};
-    planes.inPlace &= s.srcData == s.dstData && s.srcPitch == s.dstPitch;
+    planes.plane[i] = {static_cast<const unsigned char*>(srcData[i]), srcPitch[i],
+                       static_cast<unsigned char*>(dstData[i]), dstPitch[i], s.rowBytes, s.rows};
+    planes.inPlace &= srcData[i] == dstData[i] && srcPitch[i] == dstPitch[i];
   }
   return true;
 }

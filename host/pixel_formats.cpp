@@ -94,6 +94,33 @@ int32_t BytesPerPixel(FormatFamily family) {
   }
 }
 
+int PlaneShapes(const PixelFormat& f, int32_t w, int32_t h, PlaneShape (&planes)[kMaxPlanes]) {
+  const int32_t sample = f.family == FormatFamily::kPlanar16 ? 2 : 1;
+  const int32_t cw = (w + (1 << f.chromaShiftX) - 1) >> f.chromaShiftX;
+  const int32_t ch = (h + (1 << f.chromaShiftY) - 1) >> f.chromaShiftY;
+  switch (f.family) {
+    case FormatFamily::kUnknown: return 0;
+    case FormatFamily::kPacked:
+      if (w % 2 != 0) return 0;
+      planes[0] = {2 * w, h};
+      return 1;
+    case FormatFamily::kSemiPlanar:
+      planes[0] = {w, h};
+      planes[1] = {2 * cw, ch};
+      return 2;
+    case FormatFamily::kPlanar8:
+    case FormatFamily::kPlanar16:
+      planes[0] = {sample * w, h};
+      planes[1] = planes[2] = {sample * cw, ch};
+      if (!f.alpha) return 3;
+      planes[3] = {sample * w, h};
+      return 4;
+    default:
+      planes[0] = {BytesPerPixel(f.family) * w, h};
+      return 1;
+  }
+}
+
 int32_t PixelFormatCode(FormatFamily family, uint8_t chromaShiftX, uint8_t chromaShiftY,
                         bool lumaSecond, bool alpha, ColourMatrix matrix, ColourRange range) {
   for (const Entry& e : kFormats) {

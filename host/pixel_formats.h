@@ -43,6 +43,17 @@ inline bool IsRgb(FormatFamily family) {
 // bytes for RGB (3, 4 or 8).
 int32_t BytesPerPixel(FormatFamily family);
 
+// The planes of a frame of this format and size: luma (or the RGB pixels, or packed pairs), then
+// chroma (NV12: one plane of Cb, Cr pairs), then alpha. Returns their number, 0 for an unknown
+// format or a packed one of odd width, whose last pair would be half described.
+struct PlaneShape {
+  int32_t rowBytes;
+  int32_t rows;
+};
+constexpr int kMaxPlanes = 4;
+int PlaneShapes(const PixelFormat& format, int32_t width, int32_t height,
+                PlaneShape (&planes)[kMaxPlanes]);
+
 // The code for a family with this subsampling, matrix and range, or 0 when the hosts have none.
 // The reverse of DescribePixelFormat, for filterhost: codes that state neither matrix nor range
 // are found with kUnstated.

@@ -152,19 +152,21 @@ TEST_F(ModuleEntries, ScriptObjectHoldsConfigItsOverloadAndTheTerminator) {
   EXPECT_EQ(functions[2].arg_list, nullptr);
 }
 
-// From here on the module is loaded through the shared host code, as filterhost loads it.
-class LoadedFilter : public ::testing::Test {
+// From here on the module is loaded through the shared host code, as filterhost loads it, by a
+// host of the original interface (8) and by one of the last version before the newer interface
+// (15): both see the filter as it always was.
+class LoadedFilter : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(host_.Load(ModulePath(), error)) << error;
+    ASSERT_TRUE(host_.Load(ModulePath(), GetParam(), error)) << error;
     ASSERT_EQ(host_.filters().size(), 1u);
     filter_ = host_.filters()[0];
   }
 
   void Create(FilterInstance& instance) {
     std::string error;
-    ASSERT_TRUE(instance.Create(filter_, &host_.services(), error)) << error;
+    ASSERT_TRUE(instance.Create(host_, filter_, error)) << error;
   }
   void Script(FilterInstance& instance, const std::string& line) {
     std::string error;
@@ -190,7 +192,7 @@ class LoadedFilter : public ::testing::Test {
   FilterDefinition* filter_ = nullptr;
 };
 
-TEST_F(LoadedFilter, NewInstanceIsTheIdentityInRgb) {
+TEST_P(LoadedFilter, NewInstanceIsTheIdentityInRgb) {
   FilterInstance instance;
   Create(instance);  // the block starts filled with 0xCD
   const CurveData& data = Data(instance);
@@ -205,7 +207,7 @@ TEST_F(LoadedFilter, NewInstanceIsTheIdentityInRgb) {
   EXPECT_EQ(Saved(instance), "Config(0,\"\")");
 }
 
-TEST_F(LoadedFilter, DescriptionNamesTheMode) {
+TEST_P(LoadedFilter, DescriptionNamesTheMode) {
   FilterInstance instance;
   Create(instance);
   const std::vector<std::pair<int, std::string>> cases = {
@@ -227,7 +229,7 @@ TEST_F(LoadedFilter, DescriptionNamesTheMode) {
   }
 }
 
-TEST_F(LoadedFilter, IntegerArgumentReadAsThirtyTwoOrSixtyFourBit) {
+TEST_P(LoadedFilter, IntegerArgumentReadAsThirtyTwoOrSixtyFourBit) {
   FilterInstance instance;
   Create(instance);
   const ScriptFunctionPtr config = filter_->script_obj->func_list[0].func_ptr;
@@ -257,7 +259,7 @@ TEST_F(LoadedFilter, IntegerArgumentReadAsThirtyTwoOrSixtyFourBit) {
   }
 }
 
-TEST_F(LoadedFilter, SmallCallbacksAnswerAsTheHostExpects) {
+TEST_P(LoadedFilter, SmallCallbacksAnswerAsTheHostExpects) {
   FilterInstance instance;
   Create(instance);
   FilterActivation& fa = instance.activation();
@@ -274,7 +276,7 @@ TEST_F(LoadedFilter, SmallCallbacksAnswerAsTheHostExpects) {
   for (int i = 1; i < 8; ++i) EXPECT_EQ(out[i], '#');
 }
 
-TEST_F(LoadedFilter, RunMapsTheModesChannelsThroughTheTable) {
+TEST_P(LoadedFilter, RunMapsTheModesChannelsThroughTheTable) {
   FilterInstance instance;
   Create(instance);
   Script(instance, "Config(1,\"80c8\")");
@@ -295,7 +297,7 @@ TEST_F(LoadedFilter, RunMapsTheModesChannelsThroughTheTable) {
   }
 }
 
-TEST_F(LoadedFilter, ByteCopiedInstanceKeepsWorking) {
+TEST_P(LoadedFilter, ByteCopiedInstanceKeepsWorking) {
   FilterInstance copy;
   Create(copy);
   std::string description, script, error;
@@ -320,5 +322,10 @@ TEST_F(LoadedFilter, ByteCopiedInstanceKeepsWorking) {
   EXPECT_EQ(result, expected);
   EXPECT_NE(result, frame);  // the curve did change the green channel
 }
+
+INSTANTIATE_TEST_SUITE_P(OriginalHosts, LoadedFilter, ::testing::Values(8, 15),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return "version" + std::to_string(info.param);
+                         });
 
 }  // namespace

@@ -116,7 +116,8 @@ Outcome RunCallbacks(FilterHost& host, uint32_t skew) {
 TEST(StackAlignment, CallbacksWorkWithTheStackAlignedToFourBytesOnly) {
   FilterHost host;
   std::string error;
-  ASSERT_TRUE(host.Load(ModulePath(), error)) << error;
+  // The original interface: the frame below is a bitmap of that interface.
+  ASSERT_TRUE(host.Load(ModulePath(), kOriginalHostVersion, error)) << error;
   const Outcome aligned = RunCallbacks(host, 0);
   EXPECT_EQ(aligned.script, "Config(0,\"10f0202040a06040809aa0b0c0d0e8ee\")");
   for (const uint32_t skew : {4u, 8u, 12u}) {
