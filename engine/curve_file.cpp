@@ -2,12 +2,16 @@
 
 #include "engine/curve_tables.h"
 #include "engine/knot_curves.h"
+#include "engine/knot_fit.h"
 
 namespace {
 
 constexpr uint16_t kWrittenVersion = 1;
 constexpr uint16_t kLaterVersion = 4;
 constexpr uint16_t kMaxValue = 255;
+// How far a curve saved through fitted knots may stray before another knot is spent on it: the
+// smallest difference the file's whole levels can promise.
+constexpr int32_t kSavedTolerance = 1;
 
 const char* const kCurveNames[kCurveCount] = {"master", "red", "green", "blue"};
 
@@ -140,6 +144,19 @@ class WordWriter {
   int32_t length_ = 0;
 };
 
+// The knots a curve is saved as, given its table.
+Knots SavedKnots(const CurveData& data, int curve, const int32_t (&table)[kLutSize]) {
+  Knots knots;
+  if (KindOf(data, curve) == kKindMonotone) {
+    CollectKnots(CurvePoints(data, curve), CurveSlotCount(curve), knots);
+    return knots;
+  }
+  // The reader takes two points more than the slots when they are the default ends.
+  const int32_t limit = CurveSlotCount(curve) + (table[0] == 0 ? 1 : 0) +
+                        (table[kLutSize - 1] == 255 ? 1 : 0);
+  return KnotsFittedToTable(table, kKindMonotone, limit, kSavedTolerance).knots;
+}
+
 }  // namespace
 
 bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
@@ -184,21 +201,39 @@ bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
   return true;
 }
 
-int32_t WriteCurveFile(const CurveData& data, uint8_t (&bytes)[kMaxCurveFileBytes]) {
+int32_t WriteCurveFile(const CurveData& data, uint8_t (&bytes)[kMaxCurveFileBytes],
+                       int32_t& largestDifference) {
+  int32_t tables[kCurveCount][kLutSize];
   WordWriter writer(bytes);
   writer.Put(kWrittenVersion);
   writer.Put(kCurveCount);
   for (int curve = 0; curve < kCurveCount; ++curve) {
-    Knots knots;
-    CollectKnots(CurvePoints(data, curve), CurveSlotCount(curve), knots);
-    if (KindOf(data, curve) == kKindSmooth) {
-      knots.y[0] = 0;
-      knots.y[knots.count - 1] = 255;
-    }
+    BuildCurveTable(KindOf(data, curve), CurvePoints(data, curve), CurveSlotCount(curve),
+                    tables[curve]);
+    const Knots knots = SavedKnots(data, curve, tables[curve]);
     writer.Put(knots.count);
     for (int32_t k = 0; k < knots.count; ++k) {
       writer.Put(knots.y[k]);
       writer.Put(knots.x[k]);
+    }
+  }
+
+  // Measured on the file itself, so the figure is what loading it gives, whatever the reader
+  // does with the points.
+  CurveData reloaded;
+  InitCurveData(reloaded);
+  char reason[kCurveFileReasonLength];
+  largestDifference = 255;
+  if (!ReadCurveFile(bytes, static_cast<size_t>(writer.length()), reloaded, reason)) {
+    return writer.length();
+  }
+  largestDifference = 0;
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    const int32_t* loaded = CurveLut(reloaded, curve);
+    for (int i = 0; i < kLutSize; ++i) {
+      const int32_t d = loaded[i] > tables[curve][i] ? loaded[i] - tables[curve][i]
+                                                     : tables[curve][i] - loaded[i];
+      if (d > largestDifference) largestDifference = d;
     }
   }
   return writer.length();
