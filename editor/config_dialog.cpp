@@ -20,7 +20,6 @@ constexpr char kEditorProperty[] = "tonarc.editor";
 // Posted when the host shows its preview: the frame is sampled once the host's call has returned.
 constexpr UINT kSampleMessage = WM_APP + 1;
 
-constexpr const char* kCurveNames[kCurveCount] = {"Master", "Red", "Green", "Blue"};
 // Dialog units the open preset list needs for its longest name.
 constexpr LONG kPresetListWidth = 140;
 

@@ -13,8 +13,6 @@ constexpr uint16_t kMaxValue = 255;
 // smallest difference the file's whole levels can promise.
 constexpr int32_t kSavedTolerance = 1;
 
-const char* const kCurveNames[kCurveCount] = {"master", "red", "green", "blue"};
-
 // The curves as read, kept apart from the record until the whole file has passed.
 struct ImportedCurves {
   ControlPoint master[kSlotCount];
@@ -28,12 +26,14 @@ struct ImportedCurves {
 // do not need a formatted-print library in the module.
 class Reason {
  public:
+  // A name inside a sentence: "the Red curve" reads as "the red curve".
+  struct Lower {
+    const char* text;
+  };
+
   explicit Reason(char (&out)[kCurveFileReasonLength]) : out_(out) { out_[0] = '\0'; }
-  Reason& operator<<(const char* text) {
-    while (*text != '\0' && length_ + 1 < kCurveFileReasonLength) out_[length_++] = *text++;
-    out_[length_] = '\0';
-    return *this;
-  }
+  Reason& operator<<(const char* text) { return Append(text, false); }
+  Reason& operator<<(Lower name) { return Append(name.text, true); }
   Reason& operator<<(uint32_t number) {
     char text[11];
     char* first = text + sizeof text - 1;
@@ -46,6 +46,15 @@ class Reason {
   }
 
  private:
+  Reason& Append(const char* text, bool lower) {
+    for (; *text != '\0' && length_ + 1 < kCurveFileReasonLength; ++text) {
+      const bool upper = *text >= 'A' && *text <= 'Z';
+      out_[length_++] = lower && upper ? static_cast<char>(*text - 'A' + 'a') : *text;
+    }
+    out_[length_] = '\0';
+    return *this;
+  }
+
   char* out_;
   int32_t length_ = 0;
 };
@@ -66,7 +75,7 @@ class WordReader {
   size_t position_ = 0;
 };
 
-bool RefuseTooMany(const char* name, uint16_t count, int32_t slotCount,
+bool RefuseTooMany(Reason::Lower name, uint16_t count, int32_t slotCount,
                    char (&reason)[kCurveFileReasonLength]) {
   Reason(reason) << "The " << name << " curve has " << uint32_t{count} << " points; at most "
                  << static_cast<uint32_t>(slotCount) << " fit.";
@@ -76,7 +85,7 @@ bool RefuseTooMany(const char* name, uint16_t count, int32_t slotCount,
 // Reads one curve's points into its slots, writing every slot; a refusal names the curve.
 bool ReadCurve(WordReader& reader, int curve, ControlPoint* slots,
                char (&reason)[kCurveFileReasonLength]) {
-  const char* const name = kCurveNames[curve];
+  const Reason::Lower name{kCurveNames[curve]};
   const int32_t slotCount = CurveSlotCount(curve);
   uint16_t count = 0;
   if (!reader.Next(count)) {
