@@ -57,6 +57,7 @@ void ResetAllCurves(CurveData& data) {
     EmptySlots(curve.points, kChannelSlots);
   }
   for (CurveKind& kind : data.kind) kind = kKindSmooth;
+  data.target = kTargetChannels;
 }
 
 ControlPoint* CurvePoints(CurveData& data, int curve) {
@@ -87,6 +88,12 @@ CurveKind KindOf(const CurveData& data, int curve) {
   const int index = curve >= 0 && curve < kCurveCount ? curve : 0;
   const CurveKind kind = data.kind[index];
   return kind < kKindCount ? kind : CurveKind{kKindSmooth};
+}
+
+MasterTarget TargetOf(const CurveData& data) {
+  const MasterTarget target = data.target;
+  return target == kTargetLuma709 || target == kTargetLuma601 ? target
+                                                               : MasterTarget{kTargetChannels};
 }
 
 bool CurveHasPoints(const CurveData& data, int curve) {

@@ -1,8 +1,9 @@
 // The per-instance settings record: the master curve (its lookup table and control points), the
 // snapshots the configuration dialog restores on Cancel, the point being dragged, the channel
 // mode and the borrowed preview interface; after them a red, a green and a blue curve, the
-// interpolation kind of each of the four curves, and their snapshots. Plain fixed-size data that
-// the host allocates and may copy byte for byte; it owns nothing.
+// interpolation kind of each of the four curves, their snapshots, and what the master curve maps
+// (the channels or luma). Plain fixed-size data that the host allocates and may copy byte for
+// byte; it owns nothing.
 #pragma once
 
 #include <cstddef>
@@ -50,6 +51,13 @@ constexpr int kKindCount = 3;
 // Indexed by CurveKind: the kind selector lists these in this order.
 extern const char* const kKindNames[kKindCount];
 
+// What the master curve maps: the channels the mode names (the original behaviour), or the luma
+// of each pixel by the Rec. 709 or Rec. 601 weights, the master's change of luma then added to
+// all three channels alike. The byte may hold any value when it comes from a damaged block; every
+// value other than the two luma targets reads as the channels.
+using MasterTarget = uint8_t;
+enum : MasterTarget { kTargetChannels = 0, kTargetLuma709 = 1, kTargetLuma601 = 2 };
+
 // A red, green or blue curve: its points (as the master's, fewer slots, all of them editable) and
 // its table.
 struct ChannelCurve {
@@ -70,6 +78,7 @@ struct CurveData {
   CurveKind kind[kCurveCount];               // by CurveIndex
   ChannelCurve channelSnapshot[kChannelCurveCount];
   CurveKind kindSnapshot[kCurveCount];
+  MasterTarget target;  // no snapshot: like the mode, a target chosen in the dialog stays
 };
 
 // The original fields keep their places: the host and stored blocks know them there.
@@ -78,19 +87,22 @@ static_assert(offsetof(CurveData, mode) == 6148, "CurveData layout");
 static_assert(offsetof(CurveData, preview) == 6152, "CurveData layout");
 static_assert(offsetof(CurveData, channel) == (sizeof(void*) == 4 ? 6156 : 6160),
               "CurveData layout");
+static_assert(offsetof(CurveData, target) == (sizeof(void*) == 4 ? 15380 : 15384),
+              "CurveData layout");
 // The host allocates exactly this many bytes per instance.
-static_assert(sizeof(CurveData) == (sizeof(void*) == 4 ? 15380 : 15384), "CurveData layout");
+static_assert(sizeof(CurveData) == (sizeof(void*) == 4 ? 15384 : 15392), "CurveData layout");
 
 inline bool IsValidPoint(const ControlPoint& p) { return p.x != kEmpty && p.y != kEmpty; }
 
-// The state of a new instance: identity table, no points, RGB, nothing selected. The snapshots
+// The state of a new instance: identity table, no points, RGB on the channels, nothing selected. The snapshots
 // and preview are left alone; the dialog writes them before anything reads them.
 void InitCurveData(CurveData& data);
 
 // Identity table and every slot empty; no other field changes.
 void ResetCurve(CurveData& data);
 
-// ResetCurve, and the same for the three channel curves; every kind smooth.
+// ResetCurve, and the same for the three channel curves; every kind smooth, the master on the
+// channels.
 void ResetAllCurves(CurveData& data);
 
 // One curve's slots and table, by CurveIndex (anything else reads as the master).
@@ -106,6 +118,9 @@ int32_t CurveEditableSlots(int curve);
 
 // A stored kind as it is used: the smooth kind for any value that names no kind.
 CurveKind KindOf(const CurveData& data, int curve);
+
+// A stored target as it is used: the channels for any value that names no luma target.
+MasterTarget TargetOf(const CurveData& data);
 
 // Whether a curve has at least one valid point.
 bool CurveHasPoints(const CurveData& data, int curve);

@@ -29,6 +29,26 @@ TEST(CurveDataInit, IdentityTableNoPointsRgbNothingSelected) {
   }
   EXPECT_EQ(data.mode, 0);
   EXPECT_EQ(data.selected, -1);
+  EXPECT_EQ(data.target, kTargetChannels);
+}
+
+TEST(CurveDataReset, AllCurvesPutsTheMasterBackOnTheChannels) {
+  CurveData data = Fresh();
+  data.target = kTargetLuma601;
+  data.mode = kModeGreen;
+  ResetAllCurves(data);
+  EXPECT_EQ(data.target, kTargetChannels);
+  EXPECT_EQ(data.mode, kModeGreen);
+}
+
+TEST(TargetOf, ReadsEveryValueButTheTwoLumaTargetsAsTheChannels) {
+  CurveData data = Fresh();
+  for (const auto& [stored, used] : std::vector<std::pair<int, int>>{
+           {0, kTargetChannels}, {1, kTargetLuma709}, {2, kTargetLuma601}, {3, kTargetChannels},
+           {128, kTargetChannels}, {255, kTargetChannels}}) {
+    data.target = static_cast<MasterTarget>(stored);
+    EXPECT_EQ(TargetOf(data), used) << stored;
+  }
 }
 
 TEST(CurveDataReset, TouchesOnlyTableAndPoints) {
@@ -150,7 +170,7 @@ TEST(MovePoint, KeepsItsSlotEvenPastANeighbour) {
   EXPECT_EQ(data.points[0].y, 20);
 }
 
-TEST(Snapshot, RestoreBringsBackTableAndPointsButNotModeOrSelection) {
+TEST(Snapshot, RestoreBringsBackTableAndPointsButNotModeTargetOrSelection) {
   CurveData data = Fresh();
   data.points[0] = {10, 20};
   data.lut[5] = 90;
@@ -160,6 +180,7 @@ TEST(Snapshot, RestoreBringsBackTableAndPointsButNotModeOrSelection) {
   data.points[7] = {1, 1};
   data.lut[5] = 3;
   data.mode = 2;
+  data.target = kTargetLuma709;
   data.selected = 7;
   RestoreSnapshot(data);
 
@@ -167,6 +188,7 @@ TEST(Snapshot, RestoreBringsBackTableAndPointsButNotModeOrSelection) {
   EXPECT_EQ(data.points[7].x, -1);
   EXPECT_EQ(data.lut[5], 90);
   EXPECT_EQ(data.mode, 2);
+  EXPECT_EQ(data.target, kTargetLuma709);
   EXPECT_EQ(data.selected, 7);
 }
 
