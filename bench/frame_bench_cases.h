@@ -37,19 +37,25 @@ inline void FillFrames(Frames& frames, const FrameSize& size) {
 }
 
 // The settings the original design can express (the master curve in RGB and in a single-channel
-// mode), and all four curves in use, each different.
+// mode), all four curves in use, each different (three channel tables), and the master curve on
+// luma, alone and after the three channel curves.
 struct FrameCase {
   const char* name;
   ChannelMode mode;
   bool fourCurves;
+  MasterTarget target;
 };
-constexpr FrameCase kFrameCases[] = {
-    {"RGB", kModeRgb, false}, {"Red", kModeRed, false}, {"4curves", kModeRgb, true}};
+constexpr FrameCase kFrameCases[] = {{"RGB", kModeRgb, false, kTargetChannels},
+                                     {"Red", kModeRed, false, kTargetChannels},
+                                     {"4curves", kModeRgb, true, kTargetChannels},
+                                     {"luma", kModeRgb, false, kTargetLuma709},
+                                     {"luma+3", kModeRgb, true, kTargetLuma709}};
 
 inline CurveData BenchCurve(const FrameCase& c) {
   CurveData data;
   InitCurveData(data);
   data.mode = c.mode;
+  data.target = c.target;
   for (int i = 0; i < kLutSize; ++i) {
     data.lut[i] = (i * i) / 255;  // a darkening curve
     if (!c.fourCurves) continue;
