@@ -153,13 +153,6 @@ TEST(ConfigScriptWriter, TargetFormOnlyForALumaTarget) {
     EXPECT_EQ(Written(data), text) << target;
     EXPECT_EQ(ConfigScriptLength(data), static_cast<int>(text.size())) << target;
   }
-  data.mode = 130;
-  data.kind[kCurveBlue] = kKindLinear;
-  data.channel[kCurveRed - 1].points[3] = ControlPoint{0x80, 0xa0};
-  data.target = kTargetLuma601;
-  EXPECT_EQ(Written(data), "Config(130,\"4034\",\"80a0\",\"\",\"\",128,2)");
-  data.target = kTargetChannels;
-  EXPECT_EQ(Written(data), "Config(130,\"4034\",\"80a0\",\"\",\"\",128)");
 }
 
 TEST(ConfigScriptReader, TargetArgumentNamesALumaTargetOrReadsAsTheChannels) {
@@ -172,14 +165,6 @@ TEST(ConfigScriptReader, TargetArgumentNamesALumaTargetOrReadsAsTheChannels) {
     EXPECT_EQ(data.target, target) << argument;
     ExpectSlot(data, 0, 0x40, 0x34);
   }
-  // The older forms put the master back on the channels.
-  CurveData data = Fresh();
-  ApplyCurvesScript(data, 0, texts, 0, kTargetLuma709);
-  ApplyCurvesScript(data, 0, texts, 0);
-  EXPECT_EQ(data.target, kTargetChannels);
-  ApplyCurvesScript(data, 0, texts, 0, kTargetLuma601);
-  ApplyConfigScript(data, 0, "4034");
-  EXPECT_EQ(data.target, kTargetChannels);
 }
 
 TEST(ConfigScriptReader, FourCurveFormReadsEachCurveAndKind) {
@@ -414,15 +399,12 @@ TEST(ScriptConfig, ReadsTheHostsArgumentValues) {
 
   CScriptValue targeted[7] = {};
   std::copy(curves, curves + 6, targeted);
-  targeted[0].u.l = 3;
   targeted[6].type = CScriptValue::T_INT;
   targeted[6].u.l = 0x7777777700000002LL;
   ScriptConfigWithTarget(nullptr, &fa, targeted, 6);
-  EXPECT_EQ(data.mode, 1);
+  EXPECT_EQ(data.target, kTargetChannels);
   ScriptConfigWithTarget(nullptr, &fa, targeted, 7);
-  EXPECT_EQ(data.mode, 3);
   EXPECT_EQ(data.target, kTargetLuma601);
-  EXPECT_EQ(data.channel[kCurveGreen - 1].points[0].x, 128);
   EXPECT_EQ(data.kind[kCurveGreen], kKindLinear);
 }
 
