@@ -137,6 +137,7 @@ void ActivateProc(FilterModActivation*, const FilterFunctions*) {}
 ScriptFunctionDef scriptFunctions[] = {
     {ScriptConfig, "Config", "0is"},
     {ScriptConfigCurves, nullptr, "0issssi"},
+    {ScriptConfigWithTarget, nullptr, "0issssii"},
     {nullptr, nullptr, nullptr},
 };
 
