@@ -15,6 +15,7 @@
 #include "engine/curve_samples.h"
 #include "engine/curve_tables.h"
 #include "engine/frame_map.h"
+#include "engine/luma.h"
 #include "host/config_script.h"
 #include "tests/win/module_test_support.h"
 #include "tools/filterhost/raw_formats.h"
@@ -132,7 +133,7 @@ struct Reference {
   explicit Reference(const std::string& line) {
     InitCurveData(data);
     std::vector<std::string> args;
-    // The settings lines here are the four-curve form: mode, four texts, kinds.
+    // The settings lines here are the four-curve form: mode, four texts, kinds (and target).
     const size_t open = line.find('(');
     std::string rest = line.substr(open + 1, line.size() - open - 2);
     std::string field;
@@ -145,6 +146,7 @@ struct Reference {
     args.push_back(field);
     const char* texts[4] = {args[1].c_str(), args[2].c_str(), args[3].c_str(), args[4].c_str()};
     ApplyCurvesScript(data, std::stoi(args[0]), texts, std::stoi(args[5]));
+    if (args.size() > 6) data.target = static_cast<MasterTarget>(std::stoi(args[6]));
     SampleCurve(data, kCurveMaster, *master);
     for (int word = 0; word < 3; ++word) {
       own[word] = std::make_unique<CurveSamples>();
@@ -231,6 +233,154 @@ TEST(Formats, SixtyFourBitRgbRampsFollowTheCurves) {
       }
       for (int32_t v = 0; v < codes; ++v)
         ASSERT_EQ(WordAt(run.out, 4 * v + 3), static_cast<uint16_t>(v * 7)) << line;
+    }
+  }
+}
+
+// Where the luma samples of a raw 8-bit frame lie: the first plane, or every other byte of packed
+// rows.
+bool IsLumaByte(const RawFormat& f, int32_t w, int32_t h, size_t i) {
+  if (f.family == FormatFamily::kPacked) return i < 2u * w * h && i % 2 == (f.lumaSecond ? 1 : 0);
+  return i < size_t(w) * h;
+}
+
+// The luma of 8-bit frames exactly: full range y' = master[y]; limited range through the 16..235
+// scale, rounded, and beyond it moved as 16 (235) is. Written out here, not taken from the engine.
+uint8_t ExpectedLuma(const int32_t* master, bool limited, int y) {
+  if (!limited) return static_cast<uint8_t>(master[y]);
+  const auto inRange = [&](int v) {
+    const int x = (255 * (v - 16) + 109) / 219;
+    return 16 + (219 * static_cast<uint8_t>(master[x]) + 127) / 255;
+  };
+  const int moved = y < 16 ? y + inRange(16) - 16 : y > 235 ? y + inRange(235) - 235 : inRange(y);
+  return static_cast<uint8_t>(std::min(255, std::max(0, moved)));
+}
+
+// Every 8-bit luma-only and Y'CbCr format, both ranges, every luma value: the luma plane as above,
+// every chroma and alpha byte as it was, mapped in place.
+TEST(Formats, EightBitLumaExactlyChromaUntouched) {
+  const char* const lines[] = {"Config(0,\"4020c0e0\",\"\",\"\",\"\",1,1)",
+                               "Config(3,\"4034c0cc\",\"\",\"\",\"\",0,2)"};
+  const char* const formats[] = {"gray",    "yuv444p", "yuv422p",  "yuv420p",  "yuv411p",
+                                 "yuv410p", "nv12",    "yuyv422",  "uyvy422",  "yuva420p",
+                                 "yuva422p", "yuva444p"};
+  const int32_t w = 256, h = 4;
+  for (const char* line : lines) {
+    const Reference reference(line);
+    for (const char* name : formats) {
+      const RawFormat& f = *FindRawFormat(name);
+      std::vector<uint8_t> frame = RandomFrame(RawBytes(f, w, h), 11);
+      // Every value in every luma row, shifted from row to row.
+      size_t sample = 0;
+      for (size_t i = 0; i < frame.size(); ++i)
+        if (IsLumaByte(f, w, h, i)) frame[i] = static_cast<uint8_t>(sample % w + 37 * (sample / w)), ++sample;
+      for (const bool limited : {true, false}) {
+        const FrameRun run = Frames(line, w, h,
+                                    {"--pix-fmt", name, "--range", limited ? "limited" : "full",
+                                     "--matrix", limited ? "709" : "601"},
+                                    frame);
+        const std::string what = std::string(line) + " " + name + (limited ? " limited" : " full");
+        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+        EXPECT_NE(run.err.find("mapped in place"), std::string::npos) << run.err;
+        ASSERT_EQ(run.out.size(), frame.size()) << what;
+        for (size_t i = 0; i < frame.size(); ++i) {
+          const uint8_t expected =
+              IsLumaByte(f, w, h, i) ? ExpectedLuma(reference.data.lut, limited, frame[i]) : frame[i];
+          ASSERT_EQ(run.out[i], expected) << what << " byte " << i << " from " << int(frame[i]);
+        }
+      }
+    }
+  }
+}
+
+// 16-bit luma planes of refs 1023, 0xFF00 and 65535, both ranges, every kind of curve on luma:
+// every code between black and white within half an 8-bit level of the curve, no step beyond its
+// slope plus a code, rising where it rises; chroma and alpha as they were.
+TEST(Formats, SixteenBitLumaPlanesFollowTheCurve) {
+  const char* const lines[] = {"Config(0,\"4034c0cc\",\"\",\"\",\"\",0,1)",
+                               "Config(0,\"4020c0e0\",\"\",\"\",\"\",1,2)",
+                               "Config(0,\"001040806080ffeb\",\"\",\"\",\"\",2,1)"};
+  struct Case {
+    const char* format;
+    uint32_t ref;
+  };
+  const Case cases[] = {{"gray10le", 1023},      {"yuv420p10le", 1023}, {"yuv422p16le", 0xFF00},
+                        {"yuva420p16le", 65535}, {"gray16le", 65535}};
+  const int32_t w = 256, h = 256;
+  for (const char* line : lines) {
+    const Reference reference(line);
+    double steepest = 0;
+    for (int i = 1; i < kCurveSampleCount; ++i)
+      steepest = std::fmax(steepest, std::fabs(reference.master->y[i] - reference.master->y[i - 1]));
+    steepest *= kSamplesPerLevel;
+    const bool rising = line != lines[0];
+    for (const Case& c : cases) {
+      const RawFormat& f = *FindRawFormat(c.format);
+      std::vector<uint8_t> frame = RandomFrame(RawBytes(f, w, h), 5);
+      for (uint32_t v = 0; v < 65536; ++v) frame[2 * v] = uint8_t(v), frame[2 * v + 1] = uint8_t(v >> 8);
+      for (const bool limited : {true, false}) {
+        const FrameRun run = Frames(line, w, h,
+                                    {"--pix-fmt", c.format, "--range", limited ? "limited" : "full",
+                                     "--ref", std::to_string(c.ref)},
+                                    frame);
+        const std::string what = std::string(line) + " " + c.format + " ref " +
+                                 std::to_string(c.ref) + (limited ? " limited" : " full");
+        ASSERT_EQ(run.status, 0) << what << ": " << run.err;
+        ASSERT_EQ(run.out.size(), frame.size()) << what;
+        int bits = 0;
+        while ((c.ref >> bits) != 0) ++bits;
+        const uint32_t black = limited ? 16u << (bits - 8) : 0;
+        const uint32_t white = limited ? 235u << (bits - 8) : c.ref;
+        const double perLevel = (white - black) / 255.0;
+        for (uint32_t v = black; v <= white; ++v) {
+          const double out = WordAt(run.out, v);
+          ASSERT_NEAR((out - black) / perLevel, CurveAt(*reference.master, (v - black) / perLevel),
+                      0.5)
+              << what << " code " << v;
+          if (v == black) continue;
+          const double before = WordAt(run.out, v - 1);
+          ASSERT_LE(std::fabs(out - before), steepest + 1.0) << what << " code " << v;
+          if (rising) {
+            ASSERT_GE(out, before) << what << " code " << v;
+          }
+        }
+        EXPECT_TRUE(std::equal(frame.begin() + 2 * 65536, frame.end(), run.out.begin() + 2 * 65536))
+            << what << ": chroma or alpha changed";
+      }
+    }
+  }
+}
+
+// 64-bit RGB on luma after a channel curve: each channel's own curve, then every channel moved by
+// the master's change of luma, within half an 8-bit level of the same done on real curves.
+TEST(Formats, SixtyFourBitRgbOnLuma) {
+  const std::string line = "Config(0,\"4034c0cc\",\"\",\"80a0\",\"\",16,1)";
+  const Reference reference(line);
+  const LumaWeights& weights = LumaWeightsOf(kTargetLuma709);
+  const int32_t w = 256, h = 64;
+  const std::vector<uint8_t> frame = RandomFrame(8u * w * h, 21);
+  for (const uint32_t ref : {1023u, 65535u}) {
+    std::vector<uint8_t> input = frame;
+    for (size_t i = 0; i < input.size() / 2; ++i) {
+      const uint16_t v = static_cast<uint16_t>(WordAt(input, i) % (ref + 1));
+      input[2 * i] = uint8_t(v), input[2 * i + 1] = uint8_t(v >> 8);
+    }
+    const FrameRun run = Frames(line, w, h, {"--pix-fmt", "bgra64le", "--ref", std::to_string(ref)},
+                                input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (int32_t p = 0; p < w * h; ++p) {
+      double level[3];
+      for (int word = 0; word < 3; ++word)
+        level[word] = CurveAt(*reference.own[word], 255.0 * WordAt(input, 4 * p + word) / ref);
+      const double y =
+          (weights.blue * level[0] + weights.green * level[1] + weights.red * level[2]) / 65536.0;
+      const double change = CurveAt(*reference.master, y) - y;
+      for (int word = 0; word < 3; ++word) {
+        const double expected = std::min(255.0, std::max(0.0, level[word] + change));
+        ASSERT_NEAR(WordAt(run.out, 4 * p + word) * 255.0 / ref, expected, 0.5)
+            << "ref " << ref << " pixel " << p << " word " << word;
+      }
+      ASSERT_EQ(WordAt(run.out, 4 * p + 3), WordAt(input, 4 * p + 3)) << "alpha of pixel " << p;
     }
   }
 }
