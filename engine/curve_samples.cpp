@@ -22,7 +22,12 @@ void SampleCurve(const CurveData& data, int curve, CurveSamples& samples) {
 }
 
 double CurveAt(const CurveSamples& samples, double x) {
-  const double position = (x < 0.0 ? 0.0 : x > 255.0 ? 255.0 : x) * kSamplesPerLevel;
+  return CurveAtPosition(samples, x * kSamplesPerLevel);
+}
+
+double CurveAtPosition(const CurveSamples& samples, double position) {
+  constexpr double kLast = kCurveSampleCount - 1;
+  position = position > 0.0 ? (position < kLast ? position : kLast) : 0.0;
   const int32_t i = static_cast<int32_t>(position);
   if (i >= kCurveSampleCount - 1) return samples.y[kCurveSampleCount - 1];
   const double between = position - i;

@@ -21,3 +21,5 @@ void SampleCurve(const CurveData& data, int curve, CurveSamples& samples);
 
 // The curve at x, which is clamped to 0..255.
 double CurveAt(const CurveSamples& samples, double x);
+// The same at a sample position, x * kSamplesPerLevel, clamped to 0..kCurveSampleCount - 1.
+double CurveAtPosition(const CurveSamples& samples, double position);

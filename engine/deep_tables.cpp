@@ -8,13 +8,16 @@ uint16_t Clamped(int64_t code, uint32_t mask) {
   return static_cast<uint16_t>(code < 0 ? 0 : code > mask ? mask : code);
 }
 
-// Every code of a table from levelOf, a real level of a real level.
+// Every code of a table from levelOf, a real level of a sample position (x * kSamplesPerLevel).
 template <typename LevelOf>
 void FillTable(const SampleScale& s, LevelOf levelOf, uint16_t (&table)[kCodeCount]) {
   const double span = static_cast<double>(s.white) - s.black;
+  const double positionPerCode = (kCurveSampleCount - 1) / span;
+  const double codesPerLevel = span / 255.0;
   for (uint32_t v = s.black; v <= s.white; ++v) {
-    const double y = levelOf(255.0 * (v - s.black) / span);
-    table[v] = static_cast<uint16_t>(s.black + static_cast<uint32_t>(std::floor(y * span / 255.0 + 0.5)));
+    const double y = levelOf((v - s.black) * positionPerCode);
+    table[v] = static_cast<uint16_t>(s.black +
+                                     static_cast<uint32_t>(std::floor(y * codesPerLevel + 0.5)));
   }
   const int64_t belowShift = int64_t{table[s.black]} - s.black;
   const int64_t aboveShift = int64_t{table[s.white]} - s.white;
@@ -41,7 +44,8 @@ void BuildRgbTables(const CurveData& data, const SampleScale& scale, DeepTables&
   const bool onLuma = TargetOf(data) != kTargetChannels;
   SampleCurve(data, kCurveMaster, tables.masterSamples);
   if (onLuma) {
-    FillTable(scale, [&](double x) { return CurveAt(tables.masterSamples, x); }, tables.master);
+    FillTable(scale, [&](double p) { return CurveAtPosition(tables.masterSamples, p); },
+              tables.master);
   }
   for (int word = 0; word < 3; ++word) {
     const int curve = kCurveBlue - word;
@@ -49,8 +53,8 @@ void BuildRgbTables(const CurveData& data, const SampleScale& scale, DeepTables&
     const bool master = !onLuma && MasterMapsChannel(data.mode, curve);
     FillTable(
         scale,
-        [&](double x) {
-          const double own = CurveAt(tables.ownSamples, x);
+        [&](double p) {
+          const double own = CurveAtPosition(tables.ownSamples, p);
           return master ? CurveAt(tables.masterSamples, own) : own;
         },
         tables.channel[word]);
@@ -59,5 +63,6 @@ void BuildRgbTables(const CurveData& data, const SampleScale& scale, DeepTables&
 
 void BuildLumaTable(const CurveData& data, const SampleScale& scale, DeepTables& tables) {
   SampleCurve(data, kCurveMaster, tables.masterSamples);
-  FillTable(scale, [&](double x) { return CurveAt(tables.masterSamples, x); }, tables.master);
+  FillTable(scale, [&](double p) { return CurveAtPosition(tables.masterSamples, p); },
+            tables.master);
 }

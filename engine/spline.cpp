@@ -272,63 +272,40 @@ void HermiteSegment::Emit(float x0, float y0, LutFill& fill) const {
   }
 }
 
-// One segment of the path as a function of its parameter t in 0..1, in the Hermite form the walk
-// uses: exact at both knots, so consecutive segments meet.
-struct SegmentPath {
-  double x0, chordX, startX, endX;
-  double y0, chordY, startY, endY;
+// One segment of the path as cubics in its parameter t in 0..1: X(t) = ((ax t + bx) t + cx) t + dx,
+// and the same for Y, from the Hermite form the walk uses.
+struct SegmentCubic {
+  double a, b, c, d;
 
-  double X(double t) const {
-    const double h01 = t * t * (3.0 - 2.0 * t), h10 = t * (t - 1.0) * (t - 1.0),
-                 h11 = t * t * (t - 1.0);
-    return ((h01 * chordX + x0) + h10 * startX) + h11 * endX;
-  }
-  double Y(double t) const {
-    const double h01 = t * t * (3.0 - 2.0 * t), h10 = t * (t - 1.0) * (t - 1.0),
-                 h11 = t * t * (t - 1.0);
-    return ((h01 * chordY + y0) + h10 * startY) + h11 * endY;
-  }
-  double SlopeX(double t) const {
-    return (6.0 * t - 6.0 * t * t) * chordX + (3.0 * t * t - 4.0 * t + 1.0) * startX +
-           (3.0 * t * t - 2.0 * t) * endX;
-  }
-  // The t in [lo, hi] where X(t) = x, X monotone there and x between X(lo) and X(hi). Newton
-  // steps from lo (the last solution, next to this one), kept inside a bracket that shrinks with
-  // every step and is halved whenever a step would leave it.
-  double Solve(double x, double lo, double hi) const {
-    const bool rising = X(hi) >= X(lo);
-    double t = lo;
-    for (int iteration = 0; iteration < 64; ++iteration) {
-      const double error = X(t) - x;
-      if (std::fabs(error) < 1e-9) break;
-      if ((error < 0.0) == rising) lo = t;
-      else hi = t;
-      const double slope = SlopeX(t);
-      const double next = slope != 0.0 ? t - error / slope : lo - 1.0;
-      t = next > lo && next < hi ? next : 0.5 * (lo + hi);
-    }
-    return t;
-  }
+  SegmentCubic(double start, double chord, double startTangent, double endTangent)
+      : a(-2.0 * chord + startTangent + endTangent),
+        b(3.0 * chord - 2.0 * startTangent - endTangent),
+        c(startTangent),
+        d(start) {}
+  double At(double t) const { return ((a * t + b) * t + c) * t + d; }
+  // The largest |d2X/dt2| on 0..1, which is linear in t: at an end.
+  double Bend() const { return std::fmax(std::fabs(2.0 * b), std::fabs(6.0 * a + 2.0 * b)); }
 };
 
-// Writes y at every sample position the piece t in [t0, t1] passes over, in the order the piece
-// passes them; X is monotone on the piece.
-void SamplePiece(const SegmentPath& path, double t0, double t1, int32_t perLevel, float* samples) {
-  const double x0 = path.X(t0), x1 = path.X(t1);
-  const double scale = perLevel;
+// The path is followed by straight steps that stay within this many levels of it: a chord over a
+// parameter step dt departs from the path by at most dt^2 / 8 times its second derivative.
+constexpr double kChordError = 2e-5;
+// A bound on the steps of one segment: a damaged block's spline may run far outside the square.
+constexpr int32_t kMaxSampleSteps = 1 << 16;
+
+// Writes, at every sample position between the path's points a and b, the y of the straight line
+// from a to b there, in the order the path passes them.
+void SampleStep(double xa, double ya, double xb, double yb, int32_t perLevel, float* samples) {
   const double last = 255.0 * perLevel;
-  double from = std::ceil((x0 < x1 ? x0 : x1) * scale), to = std::floor((x0 < x1 ? x1 : x0) * scale);
+  double from = std::ceil(std::fmin(xa, xb) * perLevel), to = std::floor(std::fmax(xa, xb) * perLevel);
   if (from < 0.0) from = 0.0;
   if (to > last) to = last;
   if (from > to) return;
   const int32_t first = static_cast<int32_t>(from), end = static_cast<int32_t>(to);
-  const int32_t count = end - first + 1;
-  double lo = t0;
-  for (int32_t n = 0; n < count; ++n) {
-    const int32_t i = x0 <= x1 ? first + n : end - n;
-    const double t = path.Solve(i / scale, lo, t1);
-    samples[i] = static_cast<float>(path.Y(t));
-    lo = t;
+  for (int32_t n = 0; n <= end - first; ++n) {
+    const int32_t i = xa <= xb ? first + n : end - n;
+    const double x = static_cast<double>(i) / perLevel;
+    samples[i] = static_cast<float>(xa == xb ? yb : ya + (yb - ya) * ((x - xa) / (xb - xa)));
   }
 }
 
@@ -344,40 +321,28 @@ void SampleSmoothCurve(const ControlPoint* points, int32_t slotCount, int32_t sa
   ToneSpline spline(polygon, knots);
   spline.Fit();
   for (int32_t k = 0; k < spline.count - 1; ++k) {
-    const SegmentPath path{spline.knotX[k],     spline.chordX[k], spline.tangentX[k],
-                           spline.endTangentX[k], spline.knotY[k], spline.chordY[k],
-                           spline.tangentY[k],  spline.endTangentY[k]};
+    const SegmentCubic x(spline.knotX[k], spline.chordX[k], spline.tangentX[k],
+                         spline.endTangentX[k]);
+    const SegmentCubic y(spline.knotY[k], spline.chordY[k], spline.tangentY[k],
+                         spline.endTangentY[k]);
     // A damaged block's spline may diverge; the walk drops such samples, and so does this.
-    const double parts[] = {path.x0, path.chordX, path.startX, path.endX,
-                            path.y0, path.chordY, path.startY, path.endY};
-    bool finite = true;
-    for (double v : parts) finite = finite && std::isfinite(v);
-    if (!finite) continue;
-    // X turns where its slope, a quadratic in t, is zero: between the turns it is monotone, and
-    // the pieces are sampled in t order so that the last pass over an x wins, as in the table.
-    const double a = 3.0 * (-2.0 * path.chordX + path.startX + path.endX);
-    const double b = 2.0 * (3.0 * path.chordX - 2.0 * path.startX - path.endX);
-    const double c = path.startX;
-    double turns[2];
-    int turnCount = 0;
-    if (a != 0.0) {
-      const double discriminant = b * b - 4.0 * a * c;
-      if (discriminant > 0.0) {
-        const double root = std::sqrt(discriminant);
-        const double r0 = (-b - root) / (2.0 * a), r1 = (-b + root) / (2.0 * a);
-        turns[turnCount++] = r0 < r1 ? r0 : r1;
-        turns[turnCount++] = r0 < r1 ? r1 : r0;
-      }
-    } else if (b != 0.0) {
-      turns[turnCount++] = -c / b;
+    if (!std::isfinite(x.a + x.b + x.c + x.d + y.a + y.b + y.c + y.d)) continue;
+    // Steps short enough that the straight line between two is within kChordError of the path;
+    // they follow t, so that where the path loops back over x the last pass wins.
+    const double wanted = std::ceil(std::sqrt((x.Bend() + y.Bend()) / (8.0 * kChordError)));
+    const int32_t steps = !(wanted >= 1.0)              ? 1
+                          : wanted > kMaxSampleSteps ? kMaxSampleSteps
+                                                     : static_cast<int32_t>(wanted);
+    double xa = spline.knotX[k], ya = spline.knotY[k];
+    for (int32_t step = 1; step <= steps; ++step) {
+      const double t = static_cast<double>(step) / steps;
+      // The segment's end is its next knot exactly, so that neighbouring segments meet.
+      const double xb = step == steps ? double{spline.knotX[k + 1]} : x.At(t);
+      const double yb = step == steps ? double{spline.knotY[k + 1]} : y.At(t);
+      SampleStep(xa, ya, xb, yb, samplesPerLevel, samples);
+      xa = xb;
+      ya = yb;
     }
-    double start = 0.0;
-    for (int j = 0; j < turnCount; ++j) {
-      if (turns[j] <= start || turns[j] >= 1.0) continue;
-      SamplePiece(path, start, turns[j], samplesPerLevel, samples);
-      start = turns[j];
-    }
-    SamplePiece(path, start, 1.0, samplesPerLevel, samples);
   }
 }
 

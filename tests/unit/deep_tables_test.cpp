@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "engine/curve_tables.h"
@@ -215,6 +216,55 @@ TEST(DeepTables, RgbComposesTheChannelCurvesWithTheMaster) {
     ASSERT_NEAR(tables->channel[2][v] * 255.0 / 1023, CurveAt(*own, 255.0 * v / 1023), 0.5) << v;
     ASSERT_NEAR(tables->master[v] * 255.0 / 1023, CurveAt(*master, 255.0 * v / 1023), 0.5) << v;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// FNV-1a over 16-bit values.
+void Mix(uint64_t& digest, uint16_t value) {
+  for (int shift = 0; shift < 16; shift += 8) {
+    digest ^= (value >> shift) & 0xFF;
+    digest *= 0x100000001B3ull;
+  }
+}
+
+// Every target builds the same 16-bit tables, code for code: a digest of seeded settings of every
+// kind and target, at three scales.
+TEST(DeepTables, SameOnEveryTarget) {
+  std::mt19937 rng(17);
+  const auto below = [&](uint32_t n) { return static_cast<int32_t>(rng() % n); };
+  auto tables = NewTables();
+  uint64_t digest = 0xCBF29CE484222325ull;
+  for (int set = 0; set < 12; ++set) {
+    CurveData data = Fresh();
+    for (int curve = 0; curve < kCurveCount; ++curve) {
+      data.kind[curve] = static_cast<CurveKind>(below(3));
+      const int points = below(4);
+      for (int i = 0; i < points; ++i) {
+        const int32_t x = below(256);
+        CurvePoints(data, curve)[i] = ControlPoint{x, below(256)};
+      }
+    }
+    data.mode = static_cast<ChannelMode>(below(4));
+    data.target = static_cast<MasterTarget>(below(3));
+    RebuildAllCurves(data);
+    const struct {
+      uint32_t ref;
+      bool limited;
+    } scales[] = {{1023, true}, {65535, false}, {0xFF00, false}};
+    for (const auto& sc : scales) {
+      SampleScale scale;
+      ASSERT_TRUE(ScaleOf(sc.ref, sc.limited, scale));
+      BuildRgbTables(data, scale, *tables);
+      for (const auto& channel : tables->channel)
+        for (uint16_t v : channel) Mix(digest, v);
+      BuildLumaTable(data, scale, *tables);
+      for (uint16_t v : tables->master) Mix(digest, v);
+    }
+  }
+  EXPECT_EQ(digest, 0x60d91ac4e8fc2462ull) << std::hex << digest;
 }
 
 }  // namespace
