@@ -11,6 +11,7 @@
 
 #include "engine/curve_tables.h"
 #include "engine/luma_plane.h"
+#include "host/activation.h"
 #include "host/pixel_formats.h"
 #include "tests/support/fresh_curve.h"
 
@@ -355,6 +356,23 @@ TEST(FrameTables, ByteCopiesOwnNothingOfTheOriginal) {
   EXPECT_NE(DeepTablesFor(copy->settings, false, scale, copy->tables), mine);
   ReleaseDeepTables(copy->tables);
   ReleaseDeepTables(original->tables);
+}
+
+// A preview's sample is read as 32-bit pixels only when it is 32-bit RGB: the newer hosts sample
+// the filter's input in its own format, whose old fields describe a single plane (depth 0).
+TEST(PreviewSample, OnlyThirtyTwoBitRgbIsReadAsPixels) {
+  std::vector<uint32_t> pixels(6);
+  VFBitmap bitmap{};
+  bitmap.data = pixels.data();
+  bitmap.w = 3;
+  bitmap.h = 2;
+  bitmap.pitch = 12;
+  FramePixels read{};
+  for (const int32_t depth : {32, 0, 24}) {
+    bitmap.depth = depth;
+    EXPECT_EQ(PixelsOfSample(&bitmap, read), depth == 32) << depth;
+  }
+  EXPECT_FALSE(PixelsOfSample(nullptr, read));
 }
 
 }  // namespace
