@@ -163,19 +163,43 @@ TEST_F(HostVersions, StringProc2KeepsWithinTheHostsLength) {
   EXPECT_EQ(untouched, std::string(8, '#'));
 }
 
-TEST_F(HostVersions, CopyProc2GivesTheCopyTheSettings) {
+// A copy gets the settings, and none of the memory the original holds for 16-bit frames: each
+// frees only its own.
+TEST_F(HostVersions, CopyProc2GivesTheCopyTheSettingsAndNoneOfTheMemory) {
   int version = 17, compatible = 4;
   ASSERT_EQ(module_.init(&module_.record, &services_, version, compatible), 0);
+  const FilterDefinition& d = registration.hostCopy.base;
   FilterActivation from, to;
   std::vector<unsigned char> original = NewInstance(from);
-  CurveData& data = *reinterpret_cast<CurveData*>(original.data());
-  data.mode = kModeGreen;
-  data.points[0] = ControlPoint{0x40, 0x20};
+  InstanceBlock& block = *reinterpret_cast<InstanceBlock*>(original.data());
+  block.settings.mode = kModeGreen;
+  block.settings.target = kTargetLuma709;
+  for (int i = 0; i < kLutSize; ++i) block.settings.lut[i] = 255 - i;
+  // Frames of 16-bit luma agreed and started: the original now holds their tables.
+  PixmapLayout layout{};
+  layout.format = 61;
+  layout.w = layout.h = 16;
+  layout.pitch = 32;
+  PixmapLayout dstLayout = layout;
+  VFBitmapEx src{}, dst{};
+  src.mpPixmapLayout = &layout;
+  dst.mpPixmapLayout = &dstLayout;
+  from.src = &src.base;
+  from.dst = &dst.base;
+  ASSERT_NE(d.paramProc(&from, &services_), kParamNotSupported);
+  ASSERT_EQ(d.startProc(&from, &services_), 0);
+  ASSERT_NE(block.tables.deep, nullptr);
+
   std::vector<unsigned char> copy(original.size(), 0xEE);
   to = from;
   to.filter_data = copy.data();
   registration.hostCopy.copyProc2(&from, &services_, copy.data(), &to, &services_);
-  EXPECT_EQ(std::memcmp(copy.data(), original.data(), sizeof(CurveData)), 0);
+  const InstanceBlock& copied = *reinterpret_cast<const InstanceBlock*>(copy.data());
+  EXPECT_EQ(std::memcmp(&copied.settings, &block.settings, sizeof(CurveData)), 0);
+  EXPECT_EQ(copied.tables.deep, nullptr);
+  d.deinitProc(&to, &services_);
+  d.deinitProc(&from, &services_);
+  EXPECT_EQ(block.tables.deep, nullptr);
 }
 
 }  // namespace
