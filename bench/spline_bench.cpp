@@ -14,7 +14,7 @@ namespace {
 void RunRebuilds(benchmark::State& state, CurveData& data) {
   int32_t samples = 0;
   for (auto _ : state) {
-    samples = RebuildLutCountingSamples(data);
+    samples = BuildSmoothTable(data.points, kSlotCount, data.lut);
     benchmark::DoNotOptimize(data.lut);
     benchmark::ClobberMemory();
   }

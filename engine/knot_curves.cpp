@@ -47,6 +47,10 @@ void CollectKnots(const ControlPoint* points, int32_t slotCount, Knots& knots) {
 void BuildLinearTable(const ControlPoint* points, int32_t slotCount, int32_t (&lut)[kLutSize]) {
   Knots knots;
   CollectKnots(points, slotCount, knots);
+  BuildLinearTable(knots, lut);
+}
+
+void BuildLinearTable(const Knots& knots, int32_t (&lut)[kLutSize]) {
   int32_t k = 0;
   for (int32_t x = 0; x < kLutSize; ++x) {
     // The first segment that holds x: a knot belongs to the segment that ends there.
@@ -61,6 +65,10 @@ void BuildLinearTable(const ControlPoint* points, int32_t slotCount, int32_t (&l
 void BuildMonotoneTable(const ControlPoint* points, int32_t slotCount, int32_t (&lut)[kLutSize]) {
   Knots knots;
   CollectKnots(points, slotCount, knots);
+  BuildMonotoneTable(knots, lut);
+}
+
+void BuildMonotoneTable(const Knots& knots, int32_t (&lut)[kLutSize]) {
   const int32_t n = knots.count;
   double h[kMaxKnots], d[kMaxKnots], m[kMaxKnots];
   for (int32_t k = 0; k < n - 1; ++k) {

@@ -32,3 +32,8 @@ void BuildLinearTable(const ControlPoint* points, int32_t slotCount, int32_t (&l
 // All 256 entries of lut, through the monotone cubic: between two knots the curve never leaves
 // their range, so it never overshoots and rises wherever its knots rise.
 void BuildMonotoneTable(const ControlPoint* points, int32_t slotCount, int32_t (&lut)[kLutSize]);
+
+// The same two tables from knots as CollectKnots leaves them: x strictly increasing from 0 to
+// 255, y in 0..255.
+void BuildLinearTable(const Knots& knots, int32_t (&lut)[kLutSize]);
+void BuildMonotoneTable(const Knots& knots, int32_t (&lut)[kLutSize]);

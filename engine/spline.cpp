@@ -2,7 +2,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 // Overflow to infinity and NaN propagation below rely on IEEE arithmetic.
@@ -10,6 +9,69 @@ static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<doubl
               "IEEE 754 float and double required");
 
 namespace {
+
+constexpr int kJacobiIterations = 10;  // fixed sweep count, no convergence test
+constexpr double kStepLength = 0.5;    // curve units per step along a segment's larger component
+// (0, 0), up to 256 points, (255, 255).
+constexpr int32_t kMaxPolygon = kSlotCount + 2;
+// Two points inside the curve square are at most 255 units apart along either axis. Only a
+// damaged block holds coordinates outside it; bounding its segments keeps a rebuild short and the
+// sample count far from overflow.
+constexpr int32_t kMaxSegmentSteps = 2 * 255;
+
+struct SplineSample {
+  int32_t x;
+  int32_t y;
+};
+
+// Where the walk's samples go. They are written into the table as they come, so the last sample
+// for an entry wins without any sample list being kept.
+struct LutFill {
+  int32_t* lut;         // entries 0..254 are written
+  int32_t sampleCount;  // samples that reached the table
+};
+
+// One segment of the walk, from a knot along a chord with a start and an end tangent.
+struct HermiteSegment {
+  float chordX;
+  float chordY;
+  float startTangentX;
+  float startTangentY;
+  float endTangentX;
+  float endTangentY;
+  int32_t steps;  // parameter steps: twice the larger chord component, at most kMaxSegmentSteps
+
+  void Setup(float chordX, float chordY, float startTangentX, float startTangentY,
+             float endTangentX, float endTangentY);
+  // Produces steps + 1 samples (at least 2), from the start knot (x0, y0) to the segment's end.
+  void Emit(float x0, float y0, LutFill& fill) const;
+};
+
+// The fitted spline through one control polygon, in fixed storage for the largest polygon.
+// Segment k runs from entry k to entry k + 1.
+struct ToneSpline {
+  float knotX[kMaxPolygon];
+  float knotY[kMaxPolygon];
+  float chordX[kMaxPolygon];    // segments 0..count-2
+  float chordY[kMaxPolygon];
+  float tangentX[kMaxPolygon];  // right-hand side, then the start tangent of each segment and,
+  float tangentY[kMaxPolygon];  // at count-1, the end tangent of the last one
+  float endTangentX[kMaxPolygon];  // segments 0..count-2
+  float endTangentY[kMaxPolygon];
+  float ratio[kMaxPolygon];     // chord length of segment k over that of k + 1; 1 for the last
+  float lower[kMaxPolygon];     // rows 1..count-1
+  float diagonal[kMaxPolygon];  // rows 0..count-1
+  float upper[kMaxPolygon];     // rows 0..count-2
+  int32_t count;                // polygon entries, 2 to kMaxPolygon
+
+  ToneSpline(const ControlPoint* polygon, int32_t count);
+  // Sets up the tangent system and leaves the solved tangents in tangentX/Y and endTangentX/Y.
+  void Fit();
+  // Replaces values (count floats, a right-hand side) by the tenth Jacobi iterate.
+  void SolveJacobi(float* values) const;
+  // Walks every segment in order and hands its samples to fill.
+  void SampleSegments(LutFill& fill) const;
+};
 
 // The round-to-nearest result of storing a double as a float, spelled out beyond the float range
 // so that a diverging tangent system overflows to infinity by rule rather than by an out-of-range
@@ -31,8 +93,9 @@ int32_t TruncToInt32(double v) {
   return static_cast<int32_t>(v);
 }
 
-}  // namespace
-
+// Turns a sample's real coordinates into curve units, truncating toward zero and saturating at
+// the 32-bit range. Returns false when either coordinate is not finite: such a sample has no
+// place on the curve and is dropped.
 bool ToSplineSample(double x, double y, SplineSample& sample) {
   if (!std::isfinite(x) || !std::isfinite(y)) return false;
   sample.x = TruncToInt32(x);
@@ -40,6 +103,7 @@ bool ToSplineSample(double x, double y, SplineSample& sample) {
   return true;
 }
 
+// Writes the sample's y, clamped to 0..255, into lut[x] when x is 0..254, and counts it.
 void AddSample(LutFill& fill, const SplineSample& sample) {
   if (sample.x >= 0 && sample.x < kLutSize - 1) {
     fill.lut[sample.x] = sample.y > 255 ? 255 : sample.y < 0 ? 0 : sample.y;
@@ -47,6 +111,10 @@ void AddSample(LutFill& fill, const SplineSample& sample) {
   ++fill.sampleCount;
 }
 
+// Builds the control polygon: (0, 0), the valid slots among the first slotCount (at most 256) in
+// slot order, (255, 255). An entry equal to the one before it is left out, since a chord of
+// length zero has no direction and would spread undefined values through the tangent system.
+// Returns the entry count (2 to 258), or 0 when no slot is valid.
 int32_t BuildControlPolygon(const ControlPoint* points, int32_t slotCount,
                             ControlPoint (&polygon)[kMaxPolygon]) {
   bool anyValid = false;
@@ -70,31 +138,6 @@ int32_t BuildControlPolygon(const ControlPoint* points, int32_t slotCount,
   }
   append(ControlPoint{255, 255});
   return anyValid ? count : 0;
-}
-
-int32_t BuildSmoothTable(const ControlPoint* points, int32_t slotCount,
-                         int32_t (&lut)[kLutSize]) {
-  // Entries no sample hits read as the identity, whatever the table held before: the table
-  // depends on the points alone, so an edited curve and the same points reloaded from a script
-  // agree. Entry 255 is the fixed end; it is written too, so that a curve switched to this kind
-  // from another one gets it back.
-  for (int i = 0; i < kLutSize; ++i) lut[i] = i;
-  ControlPoint polygon[kMaxPolygon];
-  const int32_t count = BuildControlPolygon(points, slotCount, polygon);
-  if (count == 0) return 0;
-
-  ToneSpline spline(polygon, count);
-  spline.Fit();
-  LutFill fill{lut, 0};
-  spline.SampleSegments(fill);
-  return fill.sampleCount;
-}
-
-int32_t RebuildLutCountingSamples(CurveData& data) {
-  int32_t table[kLutSize];
-  const int32_t samples = BuildSmoothTable(data.points, kSlotCount, table);
-  std::memcpy(data.lut, table, sizeof table);
-  return samples;
 }
 
 // A polygon needs two entries to have a segment; shorter ones leave nothing to fit or walk, and
@@ -227,4 +270,24 @@ void HermiteSegment::Emit(float x0, float y0, LutFill& fill) const {
         ((double{h01} * chordY + y0) + double{h10} * startTangentY) + double{h11} * endTangentY;
     if (ToSplineSample(x, y, sample)) AddSample(fill, sample);
   }
+}
+
+}  // namespace
+
+int32_t BuildSmoothTable(const ControlPoint* points, int32_t slotCount,
+                         int32_t (&lut)[kLutSize]) {
+  // Entries no sample hits read as the identity, whatever the table held before: the table
+  // depends on the points alone, so an edited curve and the same points reloaded from a script
+  // agree. Entry 255 is the fixed end; it is written too, so that a curve switched to this kind
+  // from another one gets it back.
+  for (int i = 0; i < kLutSize; ++i) lut[i] = i;
+  ControlPoint polygon[kMaxPolygon];
+  const int32_t count = BuildControlPolygon(points, slotCount, polygon);
+  if (count == 0) return 0;
+
+  ToneSpline spline(polygon, count);
+  spline.Fit();
+  LutFill fill{lut, 0};
+  spline.SampleSegments(fill);
+  return fill.sampleCount;
 }
