@@ -11,12 +11,12 @@ constexpr char kTitleLine[] = "TITLE \"tonarc\"\n";
 constexpr char k1dSizeLine[] = "LUT_1D_SIZE 256\n";
 constexpr char k3dSizeLine[] = "LUT_3D_SIZE 65\n";
 static_assert(sizeof kTitleLine - 1 == kCubeTitleBytes, "title line");
-static_assert(kCube1dFileBytes == kCubeTitleBytes + sizeof k1dSizeLine - 1 +
-                                      kCube1dSize * kCubeEntryBytes,
+static_assert(kCube1dFileBytes ==
+                  kCubeTitleBytes + sizeof k1dSizeLine - 1 + kCube1dSize * kCubeEntryBytes,
               "1D size line");
-static_assert(kCube3dFileBytes == kCubeTitleBytes + sizeof k3dSizeLine - 1 +
-                                      size_t{kCube3dSize} * kCube3dSize * kCube3dSize *
-                                          kCubeEntryBytes,
+static_assert(kCube3dFileBytes ==
+                  kCubeTitleBytes + sizeof k3dSizeLine - 1 +
+                      size_t{kCube3dSize} * kCube3dSize * kCube3dSize * kCubeEntryBytes,
               "3D size line");
 
 constexpr uint64_t kDecimals = 1000000000000;  // 12 decimals
@@ -53,7 +53,9 @@ char* PutEntry(char* out, int32_t red, int32_t green, int32_t blue) {
 }
 
 // The level a grid index stands for, rounded to the nearest level (half up).
-int32_t GridLevel(int32_t index) { return (index * 255 + (kCube3dSize - 1) / 2) / (kCube3dSize - 1); }
+int32_t GridLevel(int32_t index) {
+  return (index * 255 + (kCube3dSize - 1) / 2) / (kCube3dSize - 1);
+}
 
 char* Put1d(const CurveData& data, char* out) {
   uint8_t levels[3][kLutSize];

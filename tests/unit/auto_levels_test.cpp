@@ -42,8 +42,8 @@ TEST(AutoContrast, StretchesAllChannelsTogetherPastAThousandthAtEachEnd) {
     LevelCounts counts;
     int32_t lo, hi;
   } cases[] = {
-      {Counts({{128, 993}, {255, 2}, {230, 5}}, {{128, 1000}}, {{0, 3}, {20, 10}, {128, 987}}),
-       20, 230},
+      {Counts({{128, 993}, {255, 2}, {230, 5}}, {{128, 1000}}, {{0, 3}, {20, 10}, {128, 987}}), 20,
+       230},
       {Counts({{128, 996}, {0, 4}}, {{128, 996}, {255, 4}}, {{128, 1000}}), 0, 255},
       {Counts({{100, 999}, {101, 1}}, {{100, 1000}}, {{101, 1000}}), 100, 101},
   };
@@ -73,8 +73,9 @@ TEST(AutoColour, StretchesEachChannelOnItsOwn) {
   const CurveData before = data;
   char reason[kReasonLength];
   // Blue has no range: its curve stays as it was.
-  ASSERT_TRUE(AutoColour(data, Counts({{40, 1000}}, {{0, 500}, {255, 500}}, {{10, 1}, {30, 500}, {200, 499}}),
-                         reason));
+  ASSERT_TRUE(AutoColour(
+      data, Counts({{40, 1000}}, {{0, 500}, {255, 500}}, {{10, 1}, {30, 500}, {200, 499}}),
+      reason));
   EXPECT_EQ(PointsOf(data, kCurveRed), (std::vector<int32_t>{30, 0, 200, 255}));
   EXPECT_EQ(PointsOf(data, kCurveGreen), (std::vector<int32_t>{0, 0, 255, 255}));
   EXPECT_EQ(PointsOf(data, kCurveBlue), std::vector<int32_t>{});
@@ -95,7 +96,8 @@ TEST(AutoLevels, NoRangeChangesNothingAndSaysWhy) {
     const LevelCounts& counts;
     const char* reason;
   } cases[] = {
-      {AutoContrast, flat, "Nearly every level in the frame is 77, so there is no range to stretch."},
+      {AutoContrast, flat,
+       "Nearly every level in the frame is 77, so there is no range to stretch."},
       {AutoContrast, none, "The sampled frame has no pixels to take levels from."},
       {AutoColour, flat,
        "Each channel has nearly every level at one value, so there is no range to stretch."},

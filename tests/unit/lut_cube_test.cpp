@@ -63,9 +63,9 @@ TEST(CubeFile, OneDimensionalTableIsTheComposedChannels) {
     uint8_t levels[3][kLutSize];
     ComposeChannelTables(data, levels);
     for (int v = 0; v < kLutSize; ++v) {
-      EXPECT_EQ(LineLevels(lines[2 + v]),
-                (std::vector<int>{levels[kPixelRed][v], levels[kPixelGreen][v],
-                                  levels[kPixelBlue][v]}))
+      EXPECT_EQ(
+          LineLevels(lines[2 + v]),
+          (std::vector<int>{levels[kPixelRed][v], levels[kPixelGreen][v], levels[kPixelBlue][v]}))
           << "run " << run << " level " << v;
     }
   }
@@ -83,14 +83,14 @@ TEST(CubeFile, LumaTargetSamplesTheMappingOnA65PointGrid) {
   const struct {
     int r, g, b;
     uint32_t pixel;
-  } points[] = {{0, 0, 0, 0x000000}, {1, 0, 0, 0x040000}, {0, 1, 0, 0x000400},
+  } points[] = {{0, 0, 0, 0x000000}, {1, 0, 0, 0x040000},   {0, 1, 0, 0x000400},
                 {0, 0, 1, 0x000004}, {32, 64, 3, 0x80FF0C}, {64, 64, 64, 0xFFFFFF}};
   for (const auto& p : points) {
     uint32_t mapped = 0;
     MapFrame(data, FrameSpan{&p.pixel, 0, &mapped, 0, 1, 1});
-    EXPECT_EQ(LineLevels(lines[2 + p.r + 65 * (p.g + 65 * p.b)]),
-              (std::vector<int>{int(mapped >> 16 & 0xFF), int(mapped >> 8 & 0xFF),
-                                int(mapped & 0xFF)}))
+    EXPECT_EQ(
+        LineLevels(lines[2 + p.r + 65 * (p.g + 65 * p.b)]),
+        (std::vector<int>{int(mapped >> 16 & 0xFF), int(mapped >> 8 & 0xFF), int(mapped & 0xFF)}))
         << p.r << " " << p.g << " " << p.b;
   }
 }

@@ -13,8 +13,7 @@ namespace {
 
 // A copy of the instance's settings record; false when the instance is not tonarc's filter of
 // this build (another filter, or a module whose record has another size).
-bool SettingsOf(FilterInstance& instance, const char* option, CurveData& data,
-                std::string& error) {
+bool SettingsOf(FilterInstance& instance, const char* option, CurveData& data, std::string& error) {
   const FilterDefinition* const filter = instance.filter();
   if (filter == nullptr || filter->name == nullptr || std::strcmp(filter->name, "tonarc") != 0 ||
       filter->inst_data_size != static_cast<int>(sizeof(CurveData))) {
