@@ -1,6 +1,7 @@
-// The cost of one full redraw of the configuration dialog (curve view and both bars), as the
-// dialog does it on every mouse move of a drag: once with one curve as the original editor drew
-// it, once with all four curves in use and a sampled frame's histogram behind them. Needs a
+// The cost of one full redraw of the configuration dialog (curve view and both bars), as every
+// paint does it and every mouse move of a drag after rebuilding one table: once with one curve as
+// the original editor drew it, once with all four curves in use and a sampled frame's histogram
+// behind them. Needs a
 // display: under wine, run it with xvfb-run. Prints the median of several rounds of 100 redraws.
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 #include "editor/resource.h"
 #include "engine/curve_data.h"
 #include "engine/curve_tables.h"
+#include "host/filter_abi.h"
 
 namespace {
 

@@ -1,12 +1,19 @@
 #include "editor/config_dialog.h"
 
 #include "editor/curve_file_dialog.h"
-#include "editor/curve_view.h"
+#include "editor/dialog_keys.h"
+#include "editor/edit_refresh.h"
 #include "editor/editor_state.h"
 #include "editor/point_editing.h"
+#include "editor/point_fields.h"
+#include "editor/preset_choice.h"
+#include "editor/preview_link.h"
 #include "editor/resource.h"
+#include "editor/undo_recording.h"
 #include "engine/curve_data.h"
+#include "engine/curve_tables.h"
 #include "engine/presets.h"
+#include "host/activation.h"
 
 // The linker's symbol for the first byte of the file this code is linked into: its instance
 // handle.
@@ -14,19 +21,9 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
-// The dialog's own state hangs on its window under this name; the CurveData pointer keeps the
-// window's user slot.
-constexpr char kEditorProperty[] = "tonarc.editor";
-// Posted when the host shows its preview: the frame is sampled once the host's call has returned.
-constexpr UINT kSampleMessage = WM_APP + 1;
-
 constexpr const char* kCurveNames[kCurveCount] = {"Master", "Red", "Green", "Blue"};
 // Dialog units the open preset list needs for its longest name.
 constexpr LONG kPresetListWidth = 140;
-
-CurveData* DialogData(HWND dialog) {
-  return reinterpret_cast<CurveData*>(GetWindowLongPtr(dialog, DWLP_USER));
-}
 
 void Fill(HWND dialog, int id, const char* const* names, int count) {
   for (int i = 0; i < count; ++i) {
@@ -34,96 +31,21 @@ void Fill(HWND dialog, int id, const char* const* names, int count) {
   }
 }
 
-// The selectors showing what the settings and the editor hold now.
-void ShowSelections(HWND dialog, const CurveData& data, const EditorState& editor) {
-  SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, data.mode, 0);
-  SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, editor.curve, 0);
-  SendDlgItemMessageA(dialog, IDC_KIND, CB_SETCURSEL, KindOf(data, editor.curve), 0);
-}
-
-// The host's preview calls these; it keeps them until they are set again, so the dialog always
-// sets them back to null before it ends. The context is the dialog window, never a pointer that
-// could outlive it.
-void SampleArrived(void* frame, int32_t, int32_t, void* context) {
-  HWND dialog = static_cast<HWND>(context);
-  EditorState* editor = IsWindow(dialog) ? EditorOf(dialog) : nullptr;
-  const VFBitmap* bitmap = static_cast<const VFBitmap*>(frame);
-  if (editor == nullptr || bitmap == nullptr) return;
-  CountFrameLevels(bitmap->data, bitmap->w, bitmap->h, bitmap->pitch, editor->counts);
-  editor->sampled = true;
-}
-
-void PreviewShownOrHidden(bool shown, void* context) {
-  if (shown) PostMessageA(static_cast<HWND>(context), kSampleMessage, 0, 0);
-}
-
-void SampleCurrentFrame(HWND dialog, CurveData& data) {
-  if (data.preview != nullptr && data.preview->SampleCurrentFrame()) FullRedraw(dialog, data);
-}
-
-// Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z undo and redo wherever the focus is in the dialog. The dialog
-// manager's own loop passes every message through this filter before it handles it.
-LRESULT CALLBACK DialogKeys(int code, WPARAM wParam, LPARAM lParam) {
-  const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && msg != nullptr && msg->message == WM_KEYDOWN &&
-      (msg->wParam == 'Z' || msg->wParam == 'Y') && GetKeyState(VK_CONTROL) < 0) {
-    HWND dialog = GetAncestor(msg->hwnd, GA_ROOT);
-    if (dialog != nullptr && EditorOf(dialog) != nullptr) {
-      const bool redo = msg->wParam == 'Y' || GetKeyState(VK_SHIFT) < 0;
-      SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(redo ? IDC_REDO : IDC_UNDO, BN_CLICKED), 0);
-      return TRUE;
-    }
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void OpenEditor(HWND dialog, CurveData& data) {
-  // From the process heap, not operator new: the module carries no exception runtime, and the
-  // state is plain data.
-  EditorState* editor =
-      static_cast<EditorState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(EditorState)));
-  if (editor == nullptr) return;
-  editor->data = &data;
-  editor->curve = kCurveMaster;
-  editor->current = kEmpty;
-  editor->nudging = false;
-  editor->sampled = false;
-  editor->shown[0] = editor->shown[1] = -2;
-  StartHistory(editor->history, data);
-  editor->keyHook = SetWindowsHookExA(WH_MSGFILTER, DialogKeys, nullptr, GetCurrentThreadId());
-  SetPropA(dialog, kEditorProperty, editor);
-  WrapEditingControls(dialog, *editor);
-}
-
-// Everything the editor holds goes before the dialog ends: the host's callbacks, the key filter,
-// the wrapped controls and the state. Whatever arrives later finds no editor.
-void CloseEditor(HWND dialog, CurveData& data) {
-  EditorState* editor = static_cast<EditorState*>(RemovePropA(dialog, kEditorProperty));
-  if (editor == nullptr) return;
-  if (data.preview != nullptr) {
-    data.preview->SetButtonCallback(nullptr, nullptr);
-    data.preview->SetSampleCallback(nullptr, nullptr);
-  }
-  if (editor->keyHook != nullptr) UnhookWindowsHookEx(editor->keyHook);
-  UnwrapEditingControls(dialog, *editor);
-  HeapFree(GetProcessHeap(), 0, editor);
+// The item a selector shows now, -1 for none.
+int SelectedItem(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
 }
 
 void OnInitDialog(HWND dialog, CurveData& data) {
   // A drag never carries over from an earlier opening.
   data.selected = kEmpty;
-  OpenEditor(dialog, data);
-  EditorState* editor = EditorOf(dialog);
+  EditorState* editor = CreateEditor(dialog, data);
   if (editor == nullptr) {
     EndDialog(dialog, -1);  // no memory for the editor: as if the dialog could not be made
     return;
   }
-  HWND selector = GetDlgItem(dialog, IDC_MODE);
-  for (const char* name : kModeNames) {
-    SendMessageA(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  }
-  // A mode above Blue (possible from a script) selects no item; the selector then shows none.
-  SendMessageA(selector, CB_SETCURSEL, data.mode, 0);
+  WrapControls(dialog, *editor);
+  Fill(dialog, IDC_MODE, kModeNames, kModeCount);
   Fill(dialog, IDC_CURVE, kCurveNames, kCurveCount);
   Fill(dialog, IDC_KIND, kKindNames, kKindCount);
   Fill(dialog, IDC_PRESET, kPresetNames, kPresetCount);
@@ -131,200 +53,190 @@ void OnInitDialog(HWND dialog, CurveData& data) {
   RECT listWidth = {0, 0, kPresetListWidth, 0};
   MapDialogRect(dialog, &listWidth);
   SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETDROPPEDWIDTH, listWidth.right, 0);
-  SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, editor->curve, 0);
-  SendDlgItemMessageA(dialog, IDC_KIND, CB_SETCURSEL, KindOf(data, editor->curve), 0);
-  HWND previewButton = GetDlgItem(dialog, IDC_PREVIEW);
-  if (data.preview != nullptr) {
-    data.preview->InitButton(previewButton);
-  } else {
-    EnableWindow(previewButton, FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_SAMPLE), FALSE);
-  }
-  FullRedraw(dialog, data);
-  if (data.preview != nullptr) {
-    data.preview->SetButtonCallback(PreviewShownOrHidden, dialog);
-    data.preview->SetSampleCallback(SampleArrived, dialog);
-  }
+  ShowSelections(dialog, *editor);
+  InitPreviewButtons(dialog, data);
+  // The tables the dialog shows and the preview renders follow the points from the start.
+  RebuildAllCurves(data);
+  RefreshPreview(data);
+  RedrawEditor(dialog, *editor);
+  ListenToPreview(dialog, data);
 }
 
-// After the settings changed as a whole (undo, redo, a preset, a file): selectors, the current
-// point and every picture follow.
-void ShowNewSettings(HWND dialog, CurveData& data, EditorState& editor) {
-  editor.nudging = false;
-  if (editor.current != kEmpty && !IsValidPoint(CurvePoints(data, editor.curve)[editor.current])) {
-    editor.current = kEmpty;
-  }
-  ShowSelections(dialog, data, editor);
-  FullRedraw(dialog, data);
-}
-
-// The commands of the editor's own controls. Returns FALSE for an id that is not one of them.
-INT_PTR OnEditorCommand(HWND dialog, CurveData& data, int id, int code) {
+// Everything the editor holds goes before the dialog ends: the host's callbacks, the keys, the
+// wrapped controls and the state. Whatever arrives later finds no editor.
+void CloseEditor(HWND dialog) {
   EditorState* editor = EditorOf(dialog);
-  if (editor == nullptr) return FALSE;
-  // The item a selector shows now (-1 for none), read once for the notification it sent.
-  const int item = code == CBN_SELCHANGE
-                       ? static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0))
-                       : -1;
+  if (editor == nullptr) return;
+  editor->data->selected = kEmpty;
+  StopListening(*editor->data);
+  UnwrapControls(dialog, *editor);
+  DestroyEditor(dialog);
+}
+
+void EndWith(HWND dialog, bool apply) {
+  CurveData& data = *EditorOf(dialog)->data;
+  // The mode has no snapshot: a mode picked in the dialog survives Cancel.
+  if (apply) {
+    TakeSnapshot(data);
+  } else {
+    RestoreSnapshot(data);
+  }
+  CloseEditor(dialog);
+  EndDialog(dialog, 0);
+}
+
+void OnReset(HWND dialog, EditorState& editor) {
+  EndDrag(dialog, editor);
+  editor.data->mode = kModeRgb;
+  ResetAllCurves(*editor.data);
+  editor.current = kEmpty;
+  RecordChange(dialog, editor);
+  ShowNewSettings(dialog, editor);
+}
+
+// Any notification counts, as a pick. With no current item (text typed into the field, or a mode
+// from a script that names no item) the mode stays what it was.
+void OnModeSelector(HWND dialog, EditorState& editor) {
+  const int item = SelectedItem(dialog, IDC_MODE);
+  if (item < 0 || item >= kModeCount || item == editor.data->mode) return;
+  EndDrag(dialog, editor);
+  editor.data->mode = static_cast<ChannelMode>(item);
+  RecordChange(dialog, editor);
+  ShowNewMode(dialog, editor);
+}
+
+void OnCurveSelector(HWND dialog, EditorState& editor) {
+  const int item = SelectedItem(dialog, IDC_CURVE);
+  if (item < 0 || item >= kCurveCount || item == editor.curve) return;
+  EndDrag(dialog, editor);
+  editor.curve = item;
+  editor.current = kEmpty;
+  editor.nudging = false;
+  ShowSelections(dialog, editor);
+  RedrawEditor(dialog, editor);
+}
+
+void OnKindSelector(HWND dialog, EditorState& editor) {
+  const int item = SelectedItem(dialog, IDC_KIND);
+  if (item < 0 || item >= kKindCount || item == editor.data->kind[editor.curve]) return;
+  EndDrag(dialog, editor);
+  editor.data->kind[editor.curve] = static_cast<CurveKind>(item);
+  ShowEditedCurve(dialog, editor);
+  RecordChange(dialog, editor);
+}
+
+void OnLoad(HWND dialog, EditorState& editor) {
+  EndDrag(dialog, editor);
+  if (!LoadCurvesChosenByUser(dialog, *editor.data)) return;
+  RecordChange(dialog, editor);
+  ShowNewSettings(dialog, editor);
+}
+
+// The commands of the dialog's controls. Returns FALSE for an id that is not one of them.
+INT_PTR OnCommand(HWND dialog, EditorState& editor, int id, int code) {
   switch (id) {
+    case IDOK:
+    case IDCANCEL:
+      EndWith(dialog, id == IDOK);
+      return TRUE;
+    case IDC_RESET:
+      OnReset(dialog, editor);
+      return TRUE;
+    case IDC_PREVIEW:
+      TogglePreview(dialog, *editor.data);
+      return TRUE;
+    case IDC_MODE:
+      OnModeSelector(dialog, editor);
+      return TRUE;
     case IDC_CURVE:
-      if (item >= 0 && item < kCurveCount) {
-        editor->curve = item;
-        editor->current = kEmpty;
-        editor->nudging = false;
-        data.selected = kEmpty;
-        ShowSelections(dialog, data, *editor);
-        FullRedraw(dialog, data);
-      }
+      if (code == CBN_SELCHANGE) OnCurveSelector(dialog, editor);
       return TRUE;
     case IDC_KIND:
-      if (item >= 0 && item < kKindCount) {
-        data.kind[editor->curve] = static_cast<CurveKind>(item);
-        FullRedraw(dialog, data);
-        RecordChange(dialog, *editor);
-      }
+      if (code == CBN_SELCHANGE) OnKindSelector(dialog, editor);
       return TRUE;
     case IDC_PRESET:
-      if (ApplyPreset(data, item)) {
-        ShowNewSettings(dialog, data, *editor);
-        RecordChange(dialog, *editor);
-        SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, item, 0);
-      }
+      OnPresetNotification(dialog, editor, code);
       return TRUE;
     case IDC_POINT_INPUT:
     case IDC_POINT_OUTPUT:
       // Leaving the field sets the point, as Enter does.
-      if (code == EN_KILLFOCUS) CommitPointField(dialog, id);
+      if (code == EN_KILLFOCUS) CommitPointField(dialog, editor, id);
       return TRUE;
     case IDC_SAMPLE:
-      SampleCurrentFrame(dialog, data);
+      SampleCurrentFrame(dialog, editor);
       return TRUE;
     case IDC_LOAD:
-      if (LoadCurvesChosenByUser(dialog, data)) {
-        ShowNewSettings(dialog, data, *editor);
-        RecordChange(dialog, *editor);
-      }
+      OnLoad(dialog, editor);
       return TRUE;
     case IDC_SAVE:
-      SaveCurvesChosenByUser(dialog, data);
+      SaveCurvesChosenByUser(dialog, *editor.data);
       return TRUE;
     case IDC_UNDO:
     case IDC_REDO:
-      if (id == IDC_UNDO ? UndoEdit(editor->history, data) : RedoEdit(editor->history, data)) {
-        SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        ShowNewSettings(dialog, data, *editor);
-      }
+      StepHistory(dialog, editor, id == IDC_REDO);
       return TRUE;
     default:
       return FALSE;
-  }
-}
-
-INT_PTR OnCommand(HWND dialog, CurveData& data, int id, int code) {
-  EditorState* editor = EditorOf(dialog);
-  switch (id) {
-    case IDOK:
-      TakeSnapshot(data);
-      CloseEditor(dialog, data);
-      EndDialog(dialog, 0);
-      return TRUE;
-    case IDCANCEL:
-      // The mode has no snapshot: a mode picked in the dialog survives Cancel.
-      RestoreSnapshot(data);
-      CloseEditor(dialog, data);
-      EndDialog(dialog, 0);
-      return TRUE;
-    case IDC_RESET:
-      data.mode = kModeRgb;
-      ResetAllCurves(data);
-      if (editor != nullptr) editor->current = kEmpty;
-      FullRedraw(dialog, data);
-      SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, data.mode, 0);
-      if (editor != nullptr) {
-        ShowSelections(dialog, data, *editor);
-        RecordChange(dialog, *editor);
-      }
-      return TRUE;
-    case IDC_PREVIEW:
-      if (data.preview != nullptr) data.preview->Toggle(dialog);
-      return TRUE;
-    case IDC_MODE: {
-      // Any notification counts. With no current item (text typed into the field, or a mode
-      // from a script that names no item) the mode stays what it was.
-      const LRESULT item = SendDlgItemMessageA(dialog, IDC_MODE, CB_GETCURSEL, 0, 0);
-      if (item >= 0 && item < kModeCount) data.mode = static_cast<ChannelMode>(item);
-      // Only the bars follow a mode change; the curve and the preview wait for the next redraw.
-      DrawGradientBars(GetDlgItem(dialog, IDC_OUTPUT_BAR), GetDlgItem(dialog, IDC_INPUT_BAR),
-                       data, editor != nullptr ? editor->curve : kCurveMaster);
-      if (editor != nullptr) RecordChange(dialog, *editor);
-      return TRUE;
-    }
-    default:
-      return OnEditorCommand(dialog, data, id, code);
   }
 }
 
 }  // namespace
 
-EditorState* EditorOf(HWND dialog) {
-  return static_cast<EditorState*>(GetPropA(dialog, kEditorProperty));
-}
-
 int ConfigProc(FilterActivation* fa, const FilterFunctions*, HWND owner) {
-  CurveData& data = *static_cast<CurveData*>(fa->filter_data);
-  data.preview = fa->ifp;
+  CurveData& data = InstanceOf(fa);
+  data.preview = PreviewOf(fa);
   TakeSnapshot(data);
   // The dialog lives in this module's resources. A host names the module in the activation; one
   // that does not would otherwise send the search to its own executable, where it fails.
-  HINSTANCE module = reinterpret_cast<HINSTANCE>(&__ImageBase);
-  if (fa->filter != nullptr && fa->filter->module != nullptr &&
-      fa->filter->module->hInstModule != nullptr) {
-    module = fa->filter->module->hInstModule;
-  }
-  return static_cast<int>(DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_FILTER_CONFIG), owner,
-                                          ConfigDlgProc, reinterpret_cast<LPARAM>(&data)));
+  HINSTANCE module = ModuleHandleOf(fa);
+  if (module == nullptr) module = reinterpret_cast<HINSTANCE>(&__ImageBase);
+  const INT_PTR result = DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_FILTER_CONFIG), owner,
+                                         ConfigDlgProc, reinterpret_cast<LPARAM>(&data));
+  // The preview is the host's and lent for the dialog only: no pointer to it stays in the record
+  // or in the byte copies the host makes of it later.
+  data.preview = nullptr;
+  return static_cast<int>(result);
 }
 
 INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtr(dialog, DWLP_USER, lParam);
     OnInitDialog(dialog, *reinterpret_cast<CurveData*>(lParam));
     return TRUE;
   }
-  CurveData* data = DialogData(dialog);
-  if (data == nullptr) return FALSE;  // messages that arrive before WM_INITDIALOG
+  EditorState* editor = EditorOf(dialog);
+  if (editor == nullptr) return FALSE;  // before WM_INITDIALOG, and after the editor has gone
 
   switch (message) {
     case WM_PAINT: {
-      // Only validates the dialog; the pictures live on the controls and are redrawn in full.
+      // Only validates the dialog; the pictures live on the controls and are drawn again.
       PAINTSTRUCT ps;
       BeginPaint(dialog, &ps);
       EndPaint(dialog, &ps);
-      FullRedraw(dialog, *data);
+      RedrawEditor(dialog, *editor);
       return FALSE;
     }
     case WM_COMMAND:
-      return OnCommand(dialog, *data, LOWORD(wParam), HIWORD(wParam));
+      return OnCommand(dialog, *editor, LOWORD(wParam), HIWORD(wParam));
     case WM_LBUTTONDOWN:
-      OnLeftPress(dialog, *data, lParam);
+      OnLeftPress(dialog, *editor, lParam);
       return FALSE;
     case WM_MOUSEMOVE:
-      OnMove(dialog, *data, lParam);
+      OnMove(dialog, *editor, lParam);
       return FALSE;
     case WM_LBUTTONUP:
-      OnLeftRelease(dialog, *data);
+      EndDrag(dialog, *editor);
       return FALSE;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != dialog) OnDragLost(dialog, *data);
+      if (reinterpret_cast<HWND>(lParam) != dialog) EndDrag(dialog, *editor);
       return FALSE;
     case WM_RBUTTONDOWN:
-      OnRightPress(dialog, *data, lParam);
+      OnRightPress(dialog, *editor, lParam);
       return FALSE;
     case kSampleMessage:
-      SampleCurrentFrame(dialog, *data);
+      SampleCurrentFrame(dialog, *editor);
       return TRUE;
     case WM_DESTROY:
-      CloseEditor(dialog, *data);
+      CloseEditor(dialog);
       return FALSE;
     default:
       return FALSE;

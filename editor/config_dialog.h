@@ -1,11 +1,12 @@
-// The filter's configuration dialog: the host's configProc callback and the dialog procedure.
-// Every edit goes straight into the instance's CurveData; Cancel puts back the table and points
-// saved when the dialog opened.
+// The filter's configuration dialog: the host's configProc callback and the dialog procedure,
+// where every message arrives and is handed to the file that owns it. Every edit goes straight
+// into the instance's CurveData; Cancel puts back the curves saved when the dialog opened.
 #pragma once
 
 #include <windows.h>
 
-#include "host/filter_abi.h"
+struct FilterActivation;
+struct FilterFunctions;
 
 // Runs the dialog modally over `owner` and returns its end code: 0 after Apply and after Cancel
 // alike, the platform's failure result when the dialog cannot be created.

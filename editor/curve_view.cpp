@@ -1,7 +1,6 @@
 #include "editor/curve_view.h"
 
 #include "engine/curve_tables.h"
-#include "host/filter_abi.h"
 
 namespace {
 
@@ -254,12 +253,11 @@ void DrawPointMarkers(HWND view, const CurveData& data) {
   DrawMarkers(view, data, kCurveMaster, kEmpty);
 }
 
-void RefreshEditor(HWND view, CurveData& data) { RefreshEditor(view, data, ViewExtras{}); }
+void RefreshEditor(HWND view, const CurveData& data) { RefreshEditor(view, data, ViewExtras{}); }
 
-void RefreshEditor(HWND view, CurveData& data, const ViewExtras& extras) {
+void RefreshEditor(HWND view, const CurveData& data, const ViewExtras& extras) {
   const int curve = extras.curve >= 0 && extras.curve < kCurveCount ? extras.curve : kCurveMaster;
   DrawGridOver(view, extras.histogram);
-  RebuildCurve(data, curve);
   // The other curves lighter, behind the edited one.
   for (int other = 0; other < kCurveCount; ++other) {
     if (other == curve || IsIdentity(CurveLut(data, other))) continue;
@@ -267,11 +265,6 @@ void RefreshEditor(HWND view, CurveData& data, const ViewExtras& extras) {
   }
   DrawTable(view, CurveLut(data, curve), RGB(0, 0, 0));
   DrawMarkers(view, data, curve, extras.current);
-  if (data.preview != nullptr) {
-    data.preview->UndoSystem();
-    data.preview->RedoSystem();
-    data.preview->RedoFrame();
-  }
 }
 
 void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data) {
@@ -282,23 +275,4 @@ void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data, int 
   if (curve < 0 || curve >= kCurveCount) curve = kCurveMaster;
   DrawOutputBar(outputBar, curve);
   DrawInputBar(inputBar, data, curve);
-}
-
-void MapMouseToCurve(HWND view, LPARAM position, int32_t& x, int32_t& y) {
-  const ClientSize size = ReadClientSize(view);
-  // The view's client origin in the dialog's client area: (12, 12) at the reference layout.
-  POINT origin = {0, 0};
-  MapWindowPoints(view, GetParent(view), &origin, 1);
-  const int32_t mx = static_cast<int32_t>(static_cast<uint32_t>(position) & 0xFFFFu);
-  const int32_t my = static_cast<int32_t>((static_cast<uint32_t>(position) >> 16) & 0xFFFFu);
-  // Strict on both sides: the view's first column and row count as outside.
-  if (!(origin.x < mx && mx < size.w + origin.x && origin.y < my && my < size.h + origin.y)) {
-    x = kEmpty;
-    y = kEmpty;
-    return;
-  }
-  const double sx = size.w / 256.0;
-  const double sy = size.h / 256.0;
-  x = Trunc((mx - origin.x) / sx);
-  y = Trunc((size.h - my + origin.y) / sy);
 }

@@ -1,7 +1,8 @@
-// Drawing of the dialog's three pictures (the curve view, the output bar beside it and the input
-// bar below it) and the mapping of dialog mouse positions to curve units. Every operation reads
-// the control's client size afresh and draws straight onto the control; nothing is cached, so the
-// dialog calls these again whenever the controls may have been repainted.
+// Drawing of the dialog's three pictures: the curve view, the output bar beside it and the input
+// bar below it. Every operation reads the control's client size afresh and draws straight onto
+// the control what the record holds; nothing is cached, so the dialog calls these again whenever
+// the controls may have been repainted. Drawing changes nothing: the tables are rebuilt, and the
+// host's preview asked for the frame again, by the edit that changed the settings.
 #pragma once
 
 #include <windows.h>
@@ -34,14 +35,13 @@ void DrawCurve(HWND view, const CurveData& data);
 // A 16-pixel plus sign around each valid point of slots 0..254.
 void DrawPointMarkers(HWND view, const CurveData& data);
 
-// Grid, lut rebuilt from the points, curve, markers, then the host preview asked to render again
-// (skipped when the dialog has no preview interface).
-void RefreshEditor(HWND view, CurveData& data);
+// The whole view: grid, the curve through lut, markers.
+void RefreshEditor(HWND view, const CurveData& data);
 
-// The same for the curve being edited: the histogram behind the grid, its table rebuilt, the
-// other curves that are not the identity in their lighter colours, the edited one in black over
-// them, its markers with the current one highlighted, and the preview refresh.
-void RefreshEditor(HWND view, CurveData& data, const ViewExtras& extras);
+// The same for the curve being edited: the histogram behind the grid, the other curves that are
+// not the identity in their lighter colours, the edited one in black over them, its markers with
+// the current one highlighted.
+void RefreshEditor(HWND view, const CurveData& data, const ViewExtras& extras);
 
 // The grey ramp of the output bar, then the input bar: the mapped colour of each input level
 // above the grey of the input level itself. Both ramps spread over the bar's own length, so that
@@ -51,9 +51,3 @@ void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data);
 // The bars for the curve being edited: the output ramp in its channel's colour, and the composed
 // result of every curve for each input level in the colours of what is edited.
 void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data, int curve);
-
-// Turns a mouse message's position word (dialog client coordinates, x in the low 16 bits, y in
-// the high 16 bits, both unsigned) into curve units 0..255, or (-1, -1) when the position is not
-// strictly inside the view. The view's client area is found where the dialog actually laid it
-// out, which moves and grows with the screen scale.
-void MapMouseToCurve(HWND view, LPARAM position, int32_t& x, int32_t& y);

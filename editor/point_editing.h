@@ -1,15 +1,17 @@
-// Editing the points of the curve being edited: the mouse (press to pick or add, drag, release,
-// right press to delete), the keys of the focused curve view (arrows nudge the current point,
-// Delete removes it, Page Up and Page Down walk the points in x order) and the two number fields
-// that show and set the current point's input and output level.
+// Editing the points of the curve being edited, with the mouse and with the focused curve view's
+// keys: a left press picks the point under the pointer or adds one, moves drag it and the release
+// ends the drag; a right press deletes the point under the pointer; the arrows nudge the current
+// point, Delete removes it, Page Up and Page Down walk the points in x order. Each edit changes
+// the points through the engine and then shows itself (edit_refresh) and is kept for undo
+// (undo_recording).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "engine/curve_data.h"
 #include "editor/editor_state.h"
+#include "engine/curve_data.h"
 
 // A press selects a point when it lies within this many curve units of it on each axis.
 constexpr int32_t kHitRadius = 8;
@@ -21,32 +23,25 @@ constexpr int32_t kShiftNudgeStep = 8;
 // slot wins even when a later one is nearer.
 int32_t HitSlot(const CurveData& data, int curve, int32_t x, int32_t y);
 
-// The full redraw: the curve view (with the histogram, the other curves and the current point)
-// and both bars, and the number fields and the view's focus cue brought up to date.
-void FullRedraw(HWND dialog, CurveData& data);
+// A press on the view gives it the keyboard focus and picks or adds a point to drag; the dialog
+// holds the mouse until the drag ends, so moves and the release arrive wherever the pointer goes.
+void OnLeftPress(HWND dialog, EditorState& editor, LPARAM position);
 
-// Keeps the settings as an edit in the undo history when they changed (merging a run of nudges),
-// and forgets the preset shown as chosen.
-void RecordChange(HWND dialog, EditorState& editor, bool nudge = false);
+// While a point is dragged, a move puts it under the pointer. A monotone or linear curve's point
+// stays on the edge the pointer went past, so its ends reach 0 and 255; a smooth curve's ends are
+// fixed, and its points ignore moves off the view.
+void OnMove(HWND dialog, EditorState& editor, LPARAM position);
 
-void OnLeftPress(HWND dialog, CurveData& data, LPARAM position);
-void OnMove(HWND dialog, CurveData& data, LPARAM position);
-void OnLeftRelease(HWND dialog, CurveData& data);
-void OnDragLost(HWND dialog, CurveData& data);
-void OnRightPress(HWND dialog, CurveData& data, LPARAM position);
+// Ends a drag in progress, however it ends: the left release, the mouse taken by another window,
+// or an edit that replaces the curves. The drag so far is kept as one edit; later moves and the
+// release find nothing to drag.
+void EndDrag(HWND dialog, EditorState& editor);
+
+void OnRightPress(HWND dialog, EditorState& editor, LPARAM position);
 
 // A key for the focused curve view; true when it was one of the view's keys. Keys with Control
 // held are left to the dialog.
-bool OnViewKey(HWND dialog, WPARAM key);
+bool OnViewKey(HWND dialog, EditorState& editor, WPARAM key);
 
-// Moves the current point to the level typed into one number field (IDC_POINT_INPUT or
-// IDC_POINT_OUTPUT) when it is a whole number 0..255, and otherwise puts the field back.
-void CommitPointField(HWND dialog, int field);
-
-// Shows the current point's levels in the number fields, or empties and disables them.
-void ShowCurrentPoint(HWND dialog);
-
-// Wraps the curve view and the number fields so that the view takes the arrow keys and its other
-// keys, and Enter in a number field sets the point instead of closing the dialog.
-void WrapEditingControls(HWND dialog, EditorState& editor);
-void UnwrapEditingControls(HWND dialog, EditorState& editor);
+// Moves the current point to `to` as one edit; with `nudge`, a run of nudges stays one edit.
+void MoveCurrentPoint(HWND dialog, EditorState& editor, ControlPoint to, bool nudge);

@@ -30,7 +30,8 @@ void ComposeChannelTables(const CurveData& data, uint8_t (&levels)[3][kLutSize])
   for (int byte = 0; byte < 3; ++byte) {
     const int curve = ChannelCurveOfByte(byte);
     const int32_t* own = CurveLut(data, curve);
-    const bool master = MasterMapsChannel(data.mode, curve);
+    const bool master =
+        TargetOf(data) == kTargetChannels && MasterMapsChannel(data.mode, curve);
     for (int v = 0; v < kLutSize; ++v) {
       const uint8_t level = static_cast<uint8_t>(own[v]);
       levels[byte][v] = master ? static_cast<uint8_t>(data.lut[level]) : level;

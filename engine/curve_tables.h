@@ -24,7 +24,8 @@ void RebuildAllCurves(CurveData& data);
 
 // The 8-bit result for each 8-bit input of each channel, indexed blue, green, red (the order of
 // the bytes in a pixel): out_c = master maps c ? master[channel_c[v]] : channel_c[v], with the low
-// 8 bits of each table entry.
+// 8 bits of each table entry. Under a luma target the master maps no channel: it acts on the luma
+// of what these tables give (luma.h).
 constexpr int kPixelBlue = 0, kPixelGreen = 1, kPixelRed = 2;
 void ComposeChannelTables(const CurveData& data, uint8_t (&levels)[3][kLutSize]);
 

@@ -2,10 +2,16 @@
 // permutes (a table's lower and upper halves) and a choice on the index's top bit. When every
 // mapped channel has the same table (one curve for all three, or one channel mapped) that is one
 // lookup per sixteen pixels; otherwise each channel's bytes go through their own table, three
-// registers of pixels at a time. Compiled with -mavx512f -mavx512bw -mavx512vbmi and run only
-// after FramePathRuns says so; nothing but MapFrameAvx512 is visible outside this file (see
-// frame_map_paths.h).
+// registers of pixels at a time. Under a luma target the luma of each pixel is computed in the
+// register, spread over its three colour bytes and looked up in the master's table at once.
+// Compiled with -mavx512f -mavx512bw -mavx512vbmi and run only after FramePathRuns says so;
+// nothing but MapFrameAvx512 is visible outside this file (see frame_map_paths.h).
+//
+// A test build compiles this file against an emulation of these instructions instead, so that
+// the path is checked on processors without them; it brings its own declarations.
+#ifndef TONARC_AVX512_EMULATED
 #include <immintrin.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +69,9 @@ struct OneTable {
 // A table half the compiler keeps in a register for every block of a step: left to itself, the
 // 32-bit build reads it from memory again for each block.
 __m512i InRegister(__m512i v) {
+#ifndef TONARC_AVX512_EMULATED  // emulated registers are plain memory
   asm("" : "+v"(v));
+#endif
   return v;
 }
 
@@ -85,6 +93,19 @@ struct ChannelTables {
   template <int kCount>
   [[gnu::always_inline]] void Map(const unsigned char* src, unsigned char* dst,
                                   __mmask64 lastBytes) const {
+    __m512i mapped[kCount];
+    Look<kCount>(src, lastBytes, mapped);
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) {
+      const __mmask64 written = i + 1 < kCount ? ~__mmask64{0} : lastBytes;
+      _mm512_mask_storeu_epi8(dst + 64 * i, written, mapped[i]);
+    }
+  }
+
+  // kCount registers of pixels from src through the tables, each pixel's top byte zero.
+  template <int kCount>
+  [[gnu::always_inline]] void Look(const unsigned char* src, __mmask64 lastBytes,
+                                   __m512i (&mapped)[kCount]) const {
     __m512i lower[kCount], upper[kCount];
     __mmask64 upperHalf[kCount];
 #pragma GCC unroll 3
@@ -100,11 +121,8 @@ struct ChannelTables {
     for (int byte = 0; byte < 3; ++byte)
       LookUpHalf(levels[byte].part[2], levels[byte].part[3], bytes[byte], upper);
 #pragma GCC unroll 3
-    for (int i = 0; i < kCount; ++i) {
-      const __mmask64 written = i + 1 < kCount ? ~__mmask64{0} : lastBytes;
-      _mm512_mask_storeu_epi8(dst + 64 * i, written,
-                              _mm512_mask_blend_epi8(upperHalf[i], lower[i], upper[i]));
-    }
+    for (int i = 0; i < kCount; ++i)
+      mapped[i] = _mm512_mask_blend_epi8(upperHalf[i], lower[i], upper[i]);
   }
 
   template <int kCount>
@@ -115,6 +133,62 @@ struct ChannelTables {
 #pragma GCC unroll 3
     for (int i = 0; i < kCount; ++i)
       blocks[i] = _mm512_mask2_permutex2var_epi8(lowIndices, blocks[i], channel, highIndices);
+  }
+};
+
+// The luma step on sixteen pixels whose top bytes are zero (luma.h). The weighted sum is taken
+// as wb (b - g) + wr (r - g) + 65536 g, which equals it because the weights sum to 65536, and
+// keeps every product in the signed 16-bit range of the multiply-add. The luma, spread over each
+// pixel's colour bytes, is looked up in the master's table in place; the change then goes on as a
+// saturating rise and fall, one of which is zero.
+struct LumaStep {
+  Levels master;
+  __m512i weights;     // each pixel: the blue weight in the low word, the red one in the high
+  __m512i blueAndRed;  // each pixel's bytes 0 and 2
+  __m512i half;        // 32768 in each pixel, for rounding
+  __m512i spreadLuma;  // byte 2 of each pixel into its bytes 0 to 2, zero into byte 3
+  __mmask64 colour;    // all three channels' bytes
+
+  [[gnu::always_inline]] __m512i Apply(__m512i pixels) const {
+    const __m512i green = _mm512_srli_epi16(pixels, 8);  // each pixel's words: g, 0
+    // Each pixel's green into its high word; nothing crosses into the next pixel, whose high word
+    // was zero.
+    const __m512i greenHigh = _mm512_bslli_epi128(green, 2);
+    __m512i sum = _mm512_madd_epi16(
+        _mm512_sub_epi16(_mm512_and_si512(pixels, blueAndRed), _mm512_or_si512(green, greenHigh)),
+        weights);
+    sum = _mm512_add_epi32(sum, _mm512_add_epi32(greenHigh, half));
+    // The sum is below 2^24: the luma is byte 2.
+    const __m512i luma = _mm512_shuffle_epi8(sum, spreadLuma);
+    const __m512i level = LookUp(master, luma, _mm512_movepi8_mask(luma));
+    const __m512i rise = _mm512_subs_epu8(level, luma), fall = _mm512_subs_epu8(luma, level);
+    return _mm512_maskz_subs_epu8(colour, _mm512_adds_epu8(pixels, rise), fall);
+  }
+};
+
+// The luma step, after the channels' own tables when any of them maps anything.
+template <bool kWithLevels>
+struct LumaTables {
+  static constexpr int kBlocks = kWithLevels ? ChannelTables::kBlocks : 1;
+
+  ChannelTables levels;  // not read without levels
+  LumaStep luma;
+
+  template <int kCount>
+  [[gnu::always_inline]] void Map(const unsigned char* src, unsigned char* dst,
+                                  __mmask64 lastBytes) const {
+    __m512i pixels[kCount];
+    if constexpr (kWithLevels) {
+      levels.template Look<kCount>(src, lastBytes, pixels);
+    } else {
+      static_assert(kCount == 1);
+      pixels[0] = _mm512_maskz_loadu_epi8(luma.colour & lastBytes, src);
+    }
+#pragma GCC unroll 3
+    for (int i = 0; i < kCount; ++i) {
+      const __mmask64 written = i + 1 < kCount ? ~__mmask64{0} : lastBytes;
+      _mm512_mask_storeu_epi8(dst + 64 * i, written, luma.Apply(pixels[i]));
+    }
   }
 };
 
@@ -149,16 +223,41 @@ void MapRow(const void* tables, const unsigned char* src, unsigned char* dst, in
   if (col < width) MapFew<kBlocks>(t, src + 4 * col, dst + 4 * col, width - col);
 }
 
+void FillChannelTables(const FramePlan& plan, ChannelTables& t) {
+  for (int byte = 0; byte < 3; ++byte) {
+    t.levels[byte] = LoadLevels(plan.level[byte]);
+    t.bytes[byte] = kBlueBytes << byte;
+  }
+  t.colour = kBlueBytes * 7;
+}
+
+template <bool kWithLevels>
+void MapLuma(const FramePlan& plan, const FrameSpan& frame) {
+  LumaTables<kWithLevels> t;
+  if (kWithLevels) FillChannelTables(plan, t.levels);
+  LumaStep& l = t.luma;
+  l.master = LoadLevels(plan.lumaLevel);
+  l.weights = _mm512_set1_epi32(static_cast<int32_t>(plan.lumaWeights.blue |
+                                                     plan.lumaWeights.red << 16));
+  l.blueAndRed = _mm512_set1_epi32(0x00FF00FF);
+  l.half = _mm512_set1_epi32(32768);
+  uint32_t spread[16];
+  for (uint32_t i = 0; i < 16; ++i) spread[i] = (4 * (i % 4) + 2) * 0x010101u | 0x80000000u;
+  l.spreadLuma = _mm512_loadu_si512(spread);
+  l.colour = kBlueBytes * 7;
+  ForEachRow(frame, MapRow<LumaTables<kWithLevels>>, &t);
+}
+
 }  // namespace
 
 void MapFrameAvx512(const FramePlan& plan, const FrameSpan& frame) {
+  if (plan.luma) {
+    if (plan.mapped != 0) return MapLuma<true>(plan, frame);
+    return MapLuma<false>(plan, frame);
+  }
   if (!plan.sharedLevels) {
     ChannelTables t;
-    for (int byte = 0; byte < 3; ++byte) {
-      t.levels[byte] = LoadLevels(plan.level[byte]);
-      t.bytes[byte] = kBlueBytes << byte;
-    }
-    t.colour = kBlueBytes * 7;
+    FillChannelTables(plan, t);
     ForEachRow(frame, MapRow<ChannelTables>, &t);
     return;
   }

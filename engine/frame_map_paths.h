@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "engine/frame_map.h"
+#include "engine/luma.h"
 
 // In order of preference, fastest last.
 enum class FramePath : uint8_t { kPlain, kScalar, kAvx512 };
@@ -31,14 +32,24 @@ FramePath FastestFramePath();
 // path rather than left to fault, so callers that force a path must ask FramePathRuns first.
 int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame);
 
-// What every path works from, composed from the four curves at the start of each frame (768
-// bytes on the stack), so that no path looks at CurveData or the mode byte itself.
+// What every path works from, composed from the four curves, the mode and the target (about a
+// kilobyte), so that no path looks at CurveData itself. A pure function of the settings: MapFrame
+// composes it at the start of each frame, and a caller that maps many frames of unchanged
+// settings may compose it once.
 struct FramePlan {
   uint8_t level[3][kLutSize];  // by pixel byte (blue, green, red): the new value of each level
   uint32_t mapped;             // pixel bits whose table is not the identity
   bool sharedLevels;           // every mapped byte has the same table: one curve for all three
                                // channels, or a single channel mapped
+  // Under a luma target whose master curve changes anything, the levels are followed by the luma
+  // step (luma.h): Y of the levelled pixel by these weights, and every channel moved by
+  // lumaLevel[Y] - Y, kept within 0..255. Otherwise the levels are the whole mapping.
+  bool luma;
+  LumaWeights lumaWeights;
+  uint8_t lumaLevel[kLutSize];  // the master curve's table
 };
+
+FramePlan PlanFrame(const CurveData& data);
 
 // Maps one row of `width` pixels with a path's own per-frame tables.
 using RowMapper = void (*)(const void* tables, const unsigned char* src, unsigned char* dst,

@@ -4,9 +4,10 @@
 #include "editor/config_dialog.h"
 #include "engine/curve_data.h"
 #include "engine/frame_map.h"
+#include "host/activation.h"
 #include "host/config_script.h"
-#include "host/short_description.h"
 #include "host/filter_abi.h"
+#include "host/short_description.h"
 
 namespace {
 
@@ -18,10 +19,6 @@ constexpr int kModuleCompatibleVersion = 4;
 
 // What addFilter returned, kept for module exit; null while nothing is registered.
 FilterDefinition* registeredDefinition = nullptr;
-
-CurveData& InstanceOf(const FilterActivation* fa) {
-  return *static_cast<CurveData*>(fa->filter_data);
-}
 
 int InitProc(FilterActivation* fa, const FilterFunctions*) {
   InitCurveData(InstanceOf(fa));

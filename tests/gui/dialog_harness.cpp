@@ -91,6 +91,27 @@ LPARAM OpenDialog::At(int32_t x, int32_t y) const {
   return MAKELPARAM(found[0], found[1]);
 }
 
+void PumpDialogMessages(HWND dialog) {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (CallMsgFilterA(&msg, MSGF_DIALOGBOX) || IsDialogMessageA(dialog, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void Pick(HWND dialog, int id, int item) {
+  const auto notify = [&](int code) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  };
+  notify(CBN_DROPDOWN);
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, item, 0);
+  notify(CBN_SELCHANGE);
+  notify(CBN_SELENDOK);
+  notify(CBN_CLOSEUP);
+}
+
 void TypeIntoSelector(HWND selector, const char* text) {
   COMBOBOXINFO info = {};
   info.cbSize = sizeof info;
@@ -139,6 +160,22 @@ int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(
   g_visit = nullptr;
   PumpMessages();
   return result;
+}
+
+std::string Settings(const CurveData& data) {
+  std::string s = std::to_string(data.mode) + ":";
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    s += " [" + std::to_string(data.kind[curve]);
+    const ControlPoint* points = CurvePoints(data, curve);
+    for (int i = 0; i < CurveSlotCount(curve); ++i) {
+      if (IsValidPoint(points[i])) {
+        s += " " + std::to_string(i) + "=" + std::to_string(points[i].x) + "," +
+             std::to_string(points[i].y);
+      }
+    }
+    s += "]";
+  }
+  return s;
 }
 
 ::testing::AssertionResult SlotsWellFormed(const CurveData& data) {

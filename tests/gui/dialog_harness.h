@@ -15,9 +15,11 @@
 
 #include "editor/config_dialog.h"
 #include "editor/curve_view.h"
+#include "editor/mouse_mapping.h"
 #include "editor/resource.h"
 #include "engine/curve_data.h"
 #include "host/filter_abi.h"
+#include "tests/support/fresh_curve.h"
 
 namespace gui {
 
@@ -93,13 +95,6 @@ constexpr int32_t kViewOffset = 12;
 // The refresh a full redraw asks of the preview.
 inline const char* kRefreshCalls = "UndoSystem RedoSystem RedoFrame";
 
-inline CurveData FreshCurve() {
-  CurveData data;
-  std::memset(&data, 0x5A, sizeof data);
-  InitCurveData(data);
-  return data;
-}
-
 // Places a control so that its client area (inside the sunken edge) starts at (x, y) of its
 // parent's client area and measures w x h.
 void PlaceClientArea(HWND control, int x, int y, int w, int h);
@@ -112,6 +107,14 @@ inline COLORREF Background() { return GetSysColor(COLOR_BTNFACE); }
 inline COLORREF Grey(int v) { return RGB(v, v, v); }
 
 void PumpMessages();
+
+// Handles the messages waiting for the thread as a modal dialog's loop does: through the dialog's
+// message filter and the dialog manager, which route the keys.
+void PumpDialogMessages(HWND dialog);
+
+// What a click on a name in a selector's open list sends: the list opens, the item is selected,
+// the choice ends and the list closes.
+void Pick(HWND dialog, int id, int item);
 
 // Keys typed into the selector's text field, replacing what it shows.
 void TypeIntoSelector(HWND selector, const char* text);
@@ -147,6 +150,7 @@ class OpenDialog {
   LRESULT Command(int id, int code = BN_CLICKED) const {
     return Send(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
   }
+  void Pick(int id, int item) const { gui::Pick(window, id, item); }
   // What the dialog procedure itself answers, as the dialog manager sees it.
   INT_PTR Direct(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ConfigDlgProc(window, message, wParam, lParam);
@@ -167,6 +171,9 @@ int RunConfigProc(CurveData& data, IFilterPreview* preview, int closingId,
                   const std::function<void(HWND)>& visit, HINSTANCE resources = nullptr);
 // The same with an activation of the caller's making.
 int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(HWND)>& visit);
+
+// Every curve's points, its kind and the mode, as text: what undo and redo must give back.
+std::string Settings(const CurveData& data);
 
 // Every slot of every curve a point within 0..255 or exactly (-1, -1), and every kind a kind.
 ::testing::AssertionResult SlotsWellFormed(const CurveData& data);

@@ -24,7 +24,7 @@ bool IsDot(COLORREF c) { return c == kBlack || c == kWhite; }
 
 class Drawing : public ::testing::Test {
  protected:
-  Drawing() : data(gui::FreshCurve()), dlg(data) {}
+  Drawing() : data(Fresh()), dlg(data) {}
   CurveData data;
   gui::OpenDialog dlg;
 };
@@ -149,21 +149,6 @@ TEST_F(Drawing, SlotTwoHundredFiftyFiveAndHalfEmptySlotsGetNoMarker) {
   EXPECT_EQ(Pixel(dlg.View(), 41, 255 - 39), Background());
 }
 
-TEST_F(Drawing, RefreshRebuildsTheTableAndAsksThePreviewInOrder) {
-  data.points[0] = ControlPoint{64, 192};
-  dlg.preview.Clear();
-  RefreshEditor(dlg.View(), data);
-  CurveData expected = data;
-  RebuildLut(expected);
-  for (int i = 0; i < kLutSize; ++i) ASSERT_EQ(data.lut[i], expected.lut[i]) << i;
-  EXPECT_NE(data.lut[64], 64);
-  EXPECT_EQ(dlg.preview.Since(0), gui::kRefreshCalls);
-  // The curve drawn is the rebuilt one, with the marker one row below it at the point.
-  const int row = 254 - (data.lut[100] * 255) / 256;
-  EXPECT_EQ(Pixel(dlg.View(), 100, row), kBlack);
-  EXPECT_EQ(Pixel(dlg.View(), 64 + 2, 255 - (192 * 255) / 256), kBlack);
-}
-
 TEST_F(Drawing, OutputBarAtTheReferenceHeight) {
   DrawGradientBars(dlg.OutputBar(), dlg.InputBar(), data);
   for (int x = 0; x < 15; ++x) {
@@ -265,7 +250,7 @@ TEST_F(Drawing, OtherViewSizesScaleTheGridCurveAndMarkers) {
 }
 
 TEST_F(Drawing, InputBarAtAnotherWidth) {
-  dlg.Layout(256, 255, 15, 255, 400, 30);  // repaints the dialog, which rebuilds the table
+  dlg.Layout(256, 255, 15, 255, 400, 30);  // repaints the dialog
   for (int i = 0; i < kLutSize; ++i) data.lut[i] = 255 - i;
   DrawGradientBars(dlg.OutputBar(), dlg.InputBar(), data);
   // Level i from column trunc(i * 400/255): level 100 at 156 and 157, level 101 from 158. The

@@ -39,14 +39,9 @@ struct KnownFrame {
 
 bool IsHistogram(HWND view, int x, int y) { return Pixel(view, x, y) == kHistogramColour; }
 
-void Choose(gui::OpenDialog& dlg, int id, int item) {
-  SendMessageA(dlg.Item(id), CB_SETCURSEL, item, 0);
-  dlg.Command(id, CBN_SELCHANGE);
-}
-
 class Editor : public ::testing::Test {
  protected:
-  Editor() : data(gui::FreshCurve()) {}
+  Editor() : data(Fresh()) {}
   CurveData data;
 };
 
@@ -72,7 +67,7 @@ TEST_F(Editor, SampledFrameDrawsTheHistogramOfTheEditedCurvesInput) {
   EXPECT_EQ(Pixel(dlg.View(), 51, 250), Background());
 
   // The red curve sees red alone: 50 reaches the top, 200 half of it (128 rows).
-  Choose(dlg, IDC_CURVE, kCurveRed);
+  dlg.Pick(IDC_CURVE, kCurveRed);
   EXPECT_TRUE(IsHistogram(dlg.View(), 50, 1));
   EXPECT_TRUE(IsHistogram(dlg.View(), 200, 128));
   EXPECT_EQ(Pixel(dlg.View(), 200, 126), Background());
@@ -107,8 +102,7 @@ TEST_F(Editor, CancelPutsEveryCurveAndKindBack) {
   gui::RunConfigProc(data, &preview, IDCANCEL, [&](HWND dialog) {
     SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, kCurveGreen, 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CURVE, CBN_SELCHANGE), 0);
-    SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, 8, 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PRESET, CBN_SELCHANGE), 0);
+    gui::Pick(dialog, IDC_PRESET, 8);
     ASSERT_NE(std::memcmp(data.channel, before.channel, sizeof data.channel), 0);
   });
   EXPECT_EQ(std::memcmp(data.channel, before.channel, sizeof data.channel), 0);
@@ -122,23 +116,6 @@ TEST_F(Editor, WithoutAPreviewNothingIsSampled) {
   dlg.Command(IDC_SAMPLE);
   dlg.Paint();
   EXPECT_FALSE(IsHistogram(dlg.View(), 128, 1));
-}
-
-// Every curve's points, its kind and the mode: what undo and redo must give back.
-std::string Settings(const CurveData& data) {
-  std::string s = std::to_string(data.mode) + ":";
-  for (int curve = 0; curve < kCurveCount; ++curve) {
-    s += " [" + std::to_string(data.kind[curve]);
-    const ControlPoint* points = CurvePoints(data, curve);
-    for (int i = 0; i < CurveSlotCount(curve); ++i) {
-      if (IsValidPoint(points[i])) {
-        s += " " + std::to_string(i) + "=" + std::to_string(points[i].x) + "," +
-             std::to_string(points[i].y);
-      }
-    }
-    s += "]";
-  }
-  return s;
 }
 
 std::string FieldText(gui::OpenDialog& dlg, int id) {
@@ -164,8 +141,8 @@ void TypeAndEnter(gui::OpenDialog& dlg, int id, const char* text) {
 
 TEST_F(Editor, KeysNumbersAndUndoRedoOverMixedEdits) {
   gui::OpenDialog dlg(data);
-  std::vector<std::string> states = {Settings(data)};
-  const auto edited = [&] { states.push_back(Settings(data)); };
+  std::vector<std::string> states = {gui::Settings(data)};
+  const auto edited = [&] { states.push_back(gui::Settings(data)); };
 
   dlg.LeftPress(dlg.At(64, 64));  // an added point is current, and the view takes the keys
   dlg.LeftRelease(dlg.At(64, 64));
@@ -202,18 +179,18 @@ TEST_F(Editor, KeysNumbersAndUndoRedoOverMixedEdits) {
   EXPECT_EQ(data.points[0].x, 10);
   edited();
 
-  Choose(dlg, IDC_KIND, kKindLinear);
+  dlg.Pick(IDC_KIND, kKindLinear);
   edited();
   Key(dlg, VK_NEXT);
   Key(dlg, VK_DELETE);
   EXPECT_FALSE(IsValidPoint(data.points[1]));
   EXPECT_EQ(FieldText(dlg, IDC_POINT_INPUT), "");
   edited();
-  Choose(dlg, IDC_CURVE, kCurveBlue);
+  dlg.Pick(IDC_CURVE, kCurveBlue);
   dlg.LeftPress(dlg.At(100, 40));
   dlg.LeftRelease(dlg.At(100, 40));
   edited();
-  Choose(dlg, IDC_PRESET, 2);
+  dlg.Pick(IDC_PRESET, 2);
   edited();
   dlg.Command(IDC_RESET);
   edited();
@@ -222,13 +199,13 @@ TEST_F(Editor, KeysNumbersAndUndoRedoOverMixedEdits) {
   std::vector<int32_t> lut(data.lut, data.lut + kLutSize);
   for (size_t i = states.size() - 1; i > 0; --i) {
     dlg.Command(IDC_UNDO);
-    ASSERT_EQ(Settings(data), states[i - 1]) << "undo to state " << i - 1;
+    ASSERT_EQ(gui::Settings(data), states[i - 1]) << "undo to state " << i - 1;
   }
   dlg.Command(IDC_UNDO);  // nothing left to undo
-  EXPECT_EQ(Settings(data), states[0]);
+  EXPECT_EQ(gui::Settings(data), states[0]);
   for (size_t i = 1; i < states.size(); ++i) {
     dlg.Command(IDC_REDO);
-    ASSERT_EQ(Settings(data), states[i]) << "redo to state " << i;
+    ASSERT_EQ(gui::Settings(data), states[i]) << "redo to state " << i;
   }
   EXPECT_EQ(std::vector<int32_t>(data.lut, data.lut + kLutSize), lut);
 }
@@ -279,10 +256,10 @@ TEST_F(Editor, PresetsSurviveACurveFileAndBrokenFilesChangeNothing) {
   const std::string path = std::string(directory) + "tonarc_editor_test.acv";
   for (int preset = 0; preset < kPresetCount; ++preset) {
     SCOPED_TRACE(kPresetNames[preset]);
-    CurveData saved = gui::FreshCurve();
+    CurveData saved = Fresh();
     ASSERT_TRUE(ApplyPreset(saved, preset));
     ASSERT_TRUE(WriteCurveFileAt(path.c_str(), saved));
-    CurveData loaded = gui::FreshCurve();
+    CurveData loaded = Fresh();
     char reason[kCurveFileReasonLength];
     ASSERT_TRUE(ReadCurveFileAt(path.c_str(), loaded, reason)) << reason;
     for (int curve = 0; curve < kCurveCount; ++curve) {
@@ -304,7 +281,7 @@ TEST_F(Editor, PresetsSurviveACurveFileAndBrokenFilesChangeNothing) {
   DWORD written = 0;
   WriteFile(file, backwards, sizeof backwards, &written, nullptr);
   CloseHandle(file);
-  CurveData data = gui::FreshCurve();
+  CurveData data = Fresh();
   ApplyPreset(data, 0);
   const CurveData before = data;
   char reason[kCurveFileReasonLength] = {};

@@ -64,7 +64,7 @@ Picture Capture(HWND window) {
 TEST(Picture, DialogPng) {
   const char* dir = std::getenv("TONARC_OUT_DIR");
   if (dir == nullptr || *dir == '\0') GTEST_SKIP() << "TONARC_OUT_DIR is not set";
-  CurveData data = gui::FreshCurve();
+  CurveData data = Fresh();
   SampleCurve(data);
   // A frame whose levels spread as a photograph's do: dark and light masses, the channels apart.
   std::vector<uint32_t> frame;

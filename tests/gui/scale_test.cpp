@@ -41,7 +41,7 @@ std::vector<DWORD> TemplateAtPointSize(WORD pointSize) {
 class ScaledDialog {
  public:
   explicit ScaledDialog(WORD pointSize)
-      : data(gui::FreshCurve()), tmpl(TemplateAtPointSize(pointSize)) {
+      : data(Fresh()), tmpl(TemplateAtPointSize(pointSize)) {
     data.preview = nullptr;
     window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
                                         reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), nullptr,

@@ -28,7 +28,7 @@ struct StormResult {
 };
 
 // One of the editor's own events: a key for the view, a number typed into a field, a curve, kind
-// or preset chosen, undo or redo.
+// or preset chosen or stepped through, undo or redo.
 void EditorEvent(gui::OpenDialog& dlg, std::mt19937& rng) {
   static const WPARAM kKeys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_DELETE, VK_PRIOR, VK_NEXT};
   static const char* const kTexts[] = {"0", "255", "17", "256", "x", "", " 99 ", "-1"};
@@ -52,11 +52,17 @@ void EditorEvent(gui::OpenDialog& dlg, std::mt19937& rng) {
       SendMessageA(dlg.Item(field), WM_KEYDOWN, VK_RETURN, 0);
       break;
     }
-    case 4:
+    case 4: {
+      static const int kSelectors[] = {IDC_CURVE, IDC_KIND, IDC_PRESET};
+      dlg.Pick(kSelectors[any(rng) % 3], any(rng) % 12 - 1);
+      break;
+    }
     case 5: {
+      // A step through a closed list, as the arrow keys make it.
       static const int kSelectors[] = {IDC_CURVE, IDC_KIND, IDC_PRESET};
       const int id = kSelectors[any(rng) % 3];
       SendMessageA(dlg.Item(id), CB_SETCURSEL, any(rng) % 12 - 1, 0);
+      dlg.Command(id, CBN_SELENDOK);
       dlg.Command(id, CBN_SELCHANGE);
       break;
     }
@@ -125,20 +131,20 @@ void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, bool r
 }
 
 TEST(Storm, RandomEventsKeepEverySlotWellFormed) {
-  CurveData data = gui::FreshCurve();
+  CurveData data = Fresh();
   StormResult result;
   RunStorm(data, 20240601u, 3000, /*pickModes=*/true, /*resets=*/true, result);
   EXPECT_GT(result.presses, 400);
   EXPECT_GT(result.refreshes, 500);
   EXPECT_GT(result.mostPoints, 10) << "the storm should build real curves";
-  std::printf("storm: %d presses, %d full redraws, at most %d points at once\n", result.presses,
-              result.refreshes, result.mostPoints);
+  std::printf("storm: %d presses, %d preview refreshes, at most %d points at once\n",
+              result.presses, result.refreshes, result.mostPoints);
 }
 
 // Slots 0..254 nearly all taken, some of them out of x order and slot 255 holding a point: presses
 // that find no free slot, shifts into the last slot, deletions that open holes.
 TEST(Storm, NearlyFullRecord) {
-  CurveData data = gui::FreshCurve();
+  CurveData data = Fresh();
   std::mt19937 rng(5);
   for (int i = 0; i < 256; ++i) data.points[i] = ControlPoint{i, static_cast<int32_t>(rng() % 256)};
   data.points[40] = ControlPoint{200, 10};
@@ -150,7 +156,7 @@ TEST(Storm, NearlyFullRecord) {
 
 // The same with the editor's keys, fields, selectors, presets, undo and redo among the events.
 TEST(Storm, EditorEventsToo) {
-  CurveData data = gui::FreshCurve();
+  CurveData data = Fresh();
   StormResult result;
   RunStorm(data, 20261208u, 3000, /*pickModes=*/true, /*resets=*/true, result,
            /*editorEvents=*/true);
@@ -158,14 +164,14 @@ TEST(Storm, EditorEventsToo) {
 }
 
 TEST(Storm, ModeFromAScriptSurvivesWhenNothingIsPicked) {
-  CurveData data = gui::FreshCurve();
+  CurveData data = Fresh();
   data.mode = 200;
   StormResult result;
   RunStorm(data, 7u, 600, /*pickModes=*/false, /*resets=*/false, result);
 }
 
 TEST(Storm, ModeFromAScriptGivesWayToAPick) {
-  CurveData data = gui::FreshCurve();
+  CurveData data = Fresh();
   data.mode = 9;
   StormResult result;
   RunStorm(data, 99u, 600, /*pickModes=*/true, /*resets=*/true, result);
