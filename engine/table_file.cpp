@@ -14,15 +14,14 @@ constexpr int kAllCurves[] = {kCurveMaster, kCurveRed, kCurveGreen, kCurveBlue};
 bool TableFileIsExact(const CurveData& data) { return TargetOf(data) == kTargetChannels; }
 
 void WriteTableFile(const CurveData& data, uint8_t (&bytes)[kTableFileBytes]) {
+  // Under a luma target these are the channel curves alone, and the master follows on all three.
   uint8_t levels[3][kLutSize];
   ComposeChannelTables(data, levels);
   const bool luma = !TableFileIsExact(data);
   for (int i = 0; i < kChannelCurveCount; ++i) {
-    const int curve = kCurveRed + i;
-    const int32_t* own = CurveLut(data, curve);
+    const uint8_t* const level = levels[PixelByteOfCurve(kCurveRed + i)];
     for (int v = 0; v < kLutSize; ++v) {
-      bytes[i * kTableBytes + v] =
-          luma ? static_cast<uint8_t>(data.lut[own[v] & 0xFF]) : levels[PixelByteOfCurve(curve)][v];
+      bytes[i * kTableBytes + v] = luma ? static_cast<uint8_t>(data.lut[level[v]]) : level[v];
     }
   }
 }
