@@ -10,10 +10,7 @@
 #include "engine/curve_import.h"
 #include "engine/curve_tables.h"
 #include "engine/reason.h"
-
-inline void Require(bool condition) {
-  if (!condition) __builtin_trap();
-}
+#include "fuzz/fuzz_checks.h"
 
 inline CurveData MarkedCurveData() {
   CurveData data;
@@ -30,7 +27,6 @@ inline void RequireRefusal(const CurveData& before, const CurveData& after, cons
 }
 
 inline void RequireImported(const CurveData& before, const CurveData& after, const TableFit& fit) {
-  const auto inSquare = [](int32_t v) { return v >= 0 && v <= 255; };
   Require(after.mode == kModeRgb && after.target == kTargetChannels);
   Require(fit.largestDifference >= 0 && fit.largestDifference <= 255);
   Require((fit.largestDifference == 0) == (fit.curve == kEmpty));
@@ -41,7 +37,7 @@ inline void RequireImported(const CurveData& before, const CurveData& after, con
     const ControlPoint* points = CurvePoints(after, curve);
     for (int32_t i = 0; i < CurveSlotCount(curve); ++i) {
       const ControlPoint& p = points[i];
-      Require((p.x == kEmpty && p.y == kEmpty) || (inSquare(p.x) && inSquare(p.y)));
+      Require((p.x == kEmpty && p.y == kEmpty) || (InSquare(p.x) && InSquare(p.y)));
     }
     RebuildCurve(rebuilt, curve);
   }

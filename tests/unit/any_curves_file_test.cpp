@@ -23,7 +23,8 @@ TEST(AnyCurvesFile, PicksTheReaderByWhatTheFileHolds) {
   uint8_t table[kTableFileBytes];
   WriteTableFile(settings, table);
   uint8_t curves[kMaxCurveFileBytes];
-  const Bytes curveFile(curves, curves + WriteCurveFile(settings, curves));
+  int32_t unused = 0;
+  const Bytes curveFile(curves, curves + WriteCurveFile(settings, curves, unused));
   Bytes paddedCurveFile = curveFile;  // trailing bytes, which a curves file may have
   paddedCurveFile.resize(kTableFileBytes);
   const std::string gimp =
