@@ -1,7 +1,5 @@
 #include "engine/any_curves_file.h"
 
-#include <cstring>
-
 #include "engine/curve_file.h"
 #include "engine/gimp_curves.h"
 #include "engine/table_file.h"
@@ -37,12 +35,7 @@ bool ReadAnyCurvesFile(const uint8_t* bytes, size_t size, CurveData& data, Table
     case CurvesFileType::kTable: return ReadTableFile(bytes, size, data, fit, reason);
     case CurvesFileType::kCurves: break;
   }
-  char curvesReason[kCurveFileReasonLength];
-  if (!ReadCurveFile(bytes, size, data, curvesReason)) {
-    static_assert(kCurveFileReasonLength <= kReasonLength, "a curves file's reason fits");
-    std::memcpy(reason, curvesReason, sizeof curvesReason);
-    return false;
-  }
+  if (!ReadCurveFile(bytes, size, data, reason)) return false;
   // A curves file's program maps the channels; so does what it gave.
   data.target = kTargetChannels;
   reason[0] = '\0';

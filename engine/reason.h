@@ -10,12 +10,14 @@ constexpr int32_t kReasonLength = 128;
 
 class Reason {
  public:
+  // A name inside a sentence: "the Red curve" reads as "the red curve".
+  struct Lower {
+    const char* text;
+  };
+
   explicit Reason(char (&out)[kReasonLength]) : out_(out) { out_[0] = '\0'; }
-  Reason& operator<<(const char* text) {
-    while (*text != '\0' && length_ + 1 < kReasonLength) out_[length_++] = *text++;
-    out_[length_] = '\0';
-    return *this;
-  }
+  Reason& operator<<(const char* text) { return Append(text, false); }
+  Reason& operator<<(Lower name) { return Append(name.text, true); }
   Reason& operator<<(int64_t number) {
     // Built from the magnitude as unsigned, so the most negative value has a magnitude too.
     uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number)
@@ -34,6 +36,15 @@ class Reason {
   Reason& operator<<(uint32_t number) { return *this << static_cast<int64_t>(number); }
 
  private:
+  Reason& Append(const char* text, bool lower) {
+    for (; *text != '\0' && length_ + 1 < kReasonLength; ++text) {
+      const bool upper = *text >= 'A' && *text <= 'Z';
+      out_[length_++] = lower && upper ? static_cast<char>(*text - 'A' + 'a') : *text;
+    }
+    out_[length_] = '\0';
+    return *this;
+  }
+
   char* out_;
   int32_t length_ = 0;
 };
