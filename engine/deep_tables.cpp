@@ -1,11 +1,10 @@
 #include "engine/deep_tables.h"
 
-#include <cmath>
 
 namespace {
 
-uint16_t Clamped(int64_t code, uint32_t mask) {
-  return static_cast<uint16_t>(code < 0 ? 0 : code > mask ? mask : code);
+uint16_t Clamped(int32_t code, uint32_t mask) {
+  return static_cast<uint16_t>(code < 0 ? 0 : static_cast<uint32_t>(code) > mask ? mask : code);
 }
 
 // Every code of a table from levelOf, a real level of a sample position (x * kSamplesPerLevel).
@@ -16,13 +15,16 @@ void FillTable(const SampleScale& s, LevelOf levelOf, uint16_t (&table)[kCodeCou
   const double codesPerLevel = span / 255.0;
   for (uint32_t v = s.black; v <= s.white; ++v) {
     const double y = levelOf((v - s.black) * positionPerCode);
-    table[v] = static_cast<uint16_t>(s.black +
-                                     static_cast<uint32_t>(std::floor(y * codesPerLevel + 0.5)));
+    // Rounded half up; the level is never negative, so truncation is the floor (and needs no call
+    // into the maths library in the 32-bit build).
+    table[v] = static_cast<uint16_t>(s.black + static_cast<uint32_t>(y * codesPerLevel + 0.5));
   }
-  const int64_t belowShift = int64_t{table[s.black]} - s.black;
-  const int64_t aboveShift = int64_t{table[s.white]} - s.white;
-  for (uint32_t v = 0; v < s.black; ++v) table[v] = Clamped(v + belowShift, s.mask);
-  for (uint32_t v = s.white + 1; v < kCodeCount; ++v) table[v] = Clamped(v + aboveShift, s.mask);
+  const int32_t belowShift = static_cast<int32_t>(table[s.black]) - static_cast<int32_t>(s.black);
+  const int32_t aboveShift = static_cast<int32_t>(table[s.white]) - static_cast<int32_t>(s.white);
+  for (uint32_t v = 0; v < s.black; ++v)
+    table[v] = Clamped(static_cast<int32_t>(v) + belowShift, s.mask);
+  for (uint32_t v = s.white + 1; v < kCodeCount; ++v)
+    table[v] = Clamped(static_cast<int32_t>(v) + aboveShift, s.mask);
 }
 
 }  // namespace
