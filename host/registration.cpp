@@ -7,7 +7,7 @@
 
 #include "editor/config_dialog.h"
 #include "engine/curve_data.h"
-#include "engine/frame_map_paths.h"
+#include "engine/frame_map.h"
 #include "host/activation.h"
 #include "host/config_script.h"
 #include "host/filter_abi.h"
@@ -34,14 +34,11 @@ constexpr int kFilterModNewest = 6;
 // What addFilter returned, kept for module exit; null while nothing is registered.
 FilterDefinition* registeredDefinition = nullptr;
 
-// The settings lead the block, so InstanceOf (activation.h) reads them straight from it.
-InstanceBlock& BlockOf(const FilterActivation* fa) {
-  return *static_cast<InstanceBlock*>(fa->filter_data);
-}
-
+// A host below interface 16 allocates the settings alone, as it always has, and hands over
+// 32-bit RGB only: each frame composes its tables from the settings as it comes (a microsecond),
+// so the block owns nothing and may be copied byte for byte.
 int InitProc(FilterActivation* fa, const FilterFunctions*) {
   InitCurveData(InstanceOf(fa));
-  InitFrameTables(BlockOf(fa).tables);
   return 0;
 }
 
@@ -49,23 +46,14 @@ int RunProc(const FilterActivation* fa, const FilterFunctions*) {
   const VFBitmap& src = *fa->src;
   const VFBitmap& dst = *fa->dst;
   const FrameSpan frame{src.data, src.modulo, dst.data, dst.modulo, src.w, src.h};
-  InstanceBlock& block = BlockOf(fa);
-  UpdateFrameTables(block.settings, block.tables);
-  return MapPlannedFrame(block.tables.plan, frame);
+  return MapFrame(InstanceOf(fa), frame);
 }
 
 int32_t ParamProc(FilterActivation*, const FilterFunctions*) { return kParamSwapBuffers; }
 
-int StartProc(FilterActivation* fa, const FilterFunctions*) {
-  UpdateFrameTables(InstanceOf(fa), BlockOf(fa).tables);
-  return 0;
-}
+int StartProc(FilterActivation*, const FilterFunctions*) { return 0; }
 
-// Memory taken for the frames goes back when they end: one host never tells an instance it goes.
-int EndProc(FilterActivation* fa, const FilterFunctions*) {
-  ReleaseDeepTables(BlockOf(fa).tables);
-  return 0;
-}
+int EndProc(FilterActivation*, const FilterFunctions*) { return 0; }
 
 // The host does not say how long its buffer is; WriteShortDescription keeps within
 // kMaxShortDescription bytes.
@@ -74,6 +62,24 @@ void StringProc(const FilterActivation* fa, const FilterFunctions*, char* out) {
 }
 
 // --- The newer interface -------------------------------------------------------------------
+
+// The newer hosts allocate the settings followed by the tables built from them. The settings
+// lead the block, so InstanceOf (activation.h) reads them straight from it.
+InstanceBlock& BlockOf(const FilterActivation* fa) {
+  return *static_cast<InstanceBlock*>(fa->filter_data);
+}
+
+int InitProcFormats(FilterActivation* fa, const FilterFunctions*) {
+  InitCurveData(InstanceOf(fa));
+  InitFrameTables(BlockOf(fa).tables);
+  return 0;
+}
+
+// Memory taken for the frames goes back when they end: one host never tells an instance it goes.
+int EndProcFormats(FilterActivation* fa, const FilterFunctions*) {
+  ReleaseDeepTables(BlockOf(fa).tables);
+  return 0;
+}
 
 const HostAbilities& AbilitiesOf(const FilterActivation* fa) {
   return *static_cast<const HostAbilities*>(fa->filter->private_data);
@@ -105,7 +111,7 @@ int StartProcFormats(FilterActivation* fa, const FilterFunctions*) {
   return PrepareFrameTables(BlockOf(fa));
 }
 
-// The newer hosts say when an instance goes; the script host never does, and EndProc has
+// The newer hosts say when an instance goes; the script host never does, and EndProcFormats has
 // released the memory already.
 void DeinitProc(FilterActivation* fa, const FilterFunctions*) {
   ReleaseDeepTables(BlockOf(fa).tables);
@@ -232,10 +238,9 @@ FilterDefinition filterDefinition = {
     "Adjust Color Curve.",      // desc
     "tonarc contributors",      // maker
     nullptr,                    // private_data
-    sizeof(InstanceBlock),      // inst_data_size
+    sizeof(CurveData),          // inst_data_size
     InitProc,                   // initProc
-    nullptr,                    // deinitProc: these hosts hand over 8-bit RGB only, for which
-                                // the block owns nothing
+    nullptr,                    // deinitProc: CurveData owns nothing
     RunProc,                    // runProc
     ParamProc,                  // paramProc
     ConfigProc,                 // configProc
@@ -271,14 +276,14 @@ FilterDefinitionEx FormatsDefinition(const HostAbilities& abilities, FilterModDe
           "tonarc contributors",                     // maker
           const_cast<HostAbilities*>(&abilities),    // private_data: read by the callbacks
           sizeof(InstanceBlock),                     // inst_data_size
-          InitProc,                                  // initProc
+          InitProcFormats,                           // initProc
           DeinitProc,                                // deinitProc
           RunProcFormats,                            // runProc
           ParamProcFormats,                          // paramProc
           ConfigProc,                                // configProc
           nullptr,                                   // stringProc: not called from 16 on
           StartProcFormats,                          // startProc
-          EndProc,                                   // endProc
+          EndProcFormats,                            // endProc
           &scriptObject,                             // script_obj
           FssProc,                                   // fssProc
           StringProc2,                               // stringProc2
