@@ -11,8 +11,7 @@ void SampleArrived(void* frame, int32_t, int32_t, void* context) {
   EditorState* editor = IsWindow(dialog) ? EditorOf(dialog) : nullptr;
   FramePixels pixels;
   if (editor == nullptr || !PixelsOfSample(frame, pixels)) return;
-  CountFrameLevels(pixels.data, pixels.width, pixels.height, pixels.pitch, editor->counts);
-  editor->sampled = true;
+  KeepSample(editor->sample, pixels);
 }
 
 void PreviewShownOrHidden(bool shown, void* context) {

@@ -256,7 +256,7 @@ TEST(DialogWindow, FocusStartsOnApplyAndTheSelectorListsTheModes) {
     HWND selector = GetDlgItem(dialog, IDC_MODE);
     const LRESULT count = SendMessageA(selector, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-      char text[16] = {};
+      char text[32] = {};
       SendMessageA(selector, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
       items.push_back(text);
     }
@@ -264,7 +264,8 @@ TEST(DialogWindow, FocusStartsOnApplyAndTheSelectorListsTheModes) {
     focus = focus == GetDlgItem(dialog, IDOK) ? focus : nullptr;
   });
   EXPECT_NE(focus, nullptr) << "the first tab stop, Apply, has the focus";
-  EXPECT_EQ(items, (std::vector<std::string>{"RGB", "Red", "Green", "Blue"}));
+  EXPECT_EQ(items, (std::vector<std::string>{"RGB", "Red", "Green", "Blue", "Luma (Rec. 709)",
+                                             "Luma (Rec. 601)"}));
   EXPECT_EQ(current, 2);
 }
 
