@@ -22,7 +22,6 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
-constexpr const char* kCurveNames[kCurveCount] = {"Master", "Red", "Green", "Blue"};
 // Dialog units the open preset list needs for its longest name.
 constexpr LONG kPresetListWidth = 140;
 

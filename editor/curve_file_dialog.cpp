@@ -10,6 +10,24 @@ constexpr char kFilter[] = "Curves files (*.acv)\0*.acv\0All files (*.*)\0*.*\0"
 // Curves come first in a file and anything after them is ignored, so a file is read no further
 // than a generous bound.
 constexpr DWORD kReadLimit = 64 * 1024;
+constexpr char kSaveCaption[] = "Save curves";
+constexpr int kNoticeLength = 160;
+
+// Why a save failed, by the system's error code; any other code is given as its number.
+struct SaveFailure {
+  DWORD error;
+  const char* reason;
+};
+const SaveFailure kSaveFailures[] = {
+    {ERROR_DISK_FULL, "The curves were not saved: there is no room left on the disk."},
+    {ERROR_HANDLE_DISK_FULL, "The curves were not saved: there is no room left on the disk."},
+    {ERROR_PATH_NOT_FOUND, "The curves were not saved: the folder does not exist."},
+    {ERROR_SHARING_VIOLATION, "The curves were not saved: another program has the file open."},
+    {ERROR_LOCK_VIOLATION, "The curves were not saved: another program has the file open."},
+    {ERROR_WRITE_PROTECT, "The curves were not saved: the disk is write-protected."},
+    {ERROR_ACCESS_DENIED, "The curves were not saved: the folder may not be written to."},
+};
+constexpr char kReadOnlyReason[] = "The curves were not saved: the file is read-only.";
 
 void Explain(HWND dialog, const char* text, const char* caption) {
   MessageBoxA(dialog, text, caption, MB_OK | MB_ICONWARNING);
@@ -28,6 +46,79 @@ bool ChooseFile(HWND dialog, char (&path)[MAX_PATH], bool saving) {
   request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                   (saving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
   return saving ? GetSaveFileNameA(&request) != FALSE : GetOpenFileNameA(&request) != FALSE;
+}
+
+// The folder part of path, with its separator, or "." for a bare file name.
+bool FolderOf(const char* path, char (&folder)[MAX_PATH]) {
+  const size_t length = std::strlen(path);
+  if (length >= MAX_PATH) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  size_t end = length;
+  while (end > 0 && path[end - 1] != '\\' && path[end - 1] != '/' && path[end - 1] != ':') --end;
+  if (end == 0) {
+    std::memcpy(folder, ".", 2);
+  } else {
+    std::memcpy(folder, path, end);
+    folder[end] = '\0';
+  }
+  return true;
+}
+
+// Writes size bytes into the (empty) file at path and flushes them to the disk; false with the
+// system's error code otherwise.
+bool WriteWholeFile(const char* path, const uint8_t* bytes, int32_t size, DWORD& error) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return false;
+  }
+  DWORD written = 0;
+  error = ERROR_SUCCESS;
+  if (!WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr)) {
+    error = GetLastError();
+  } else if (written != static_cast<DWORD>(size)) {
+    error = ERROR_DISK_FULL;  // a short write that reports nothing
+  } else if (!FlushFileBuffers(file)) {
+    error = GetLastError();
+  }
+  if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
+  return error == ERROR_SUCCESS;
+}
+
+// Puts the sentence for a failed save of path into reason; returns false, the save's result.
+bool ExplainFailure(DWORD error, const char* path, char (&reason)[kCurveFileReasonLength]) {
+  const DWORD attributes = GetFileAttributesA(path);
+  const char* text = nullptr;
+  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    text = kReadOnlyReason;
+  }
+  for (const SaveFailure& failure : kSaveFailures) {
+    if (text == nullptr && failure.error == error) text = failure.reason;
+  }
+  if (text != nullptr) {
+    lstrcpynA(reason, text, kCurveFileReasonLength);
+  } else {
+    wsprintfA(reason, "The curves were not saved: the system gave error %lu.", error);
+  }
+  return false;
+}
+
+// The notice before a save that will not give back the curves exactly.
+const char* DifferenceNotice(int32_t levels, char (&notice)[kNoticeLength]) {
+  wsprintfA(notice,
+            "A curves file holds only points, so loaded again these curves will be up to %ld "
+            "level%s off.",
+            static_cast<long>(levels), levels == 1 ? "" : "s");
+  return notice;
+}
+
+// Shows a notice about a save about to happen; whether the user goes on with it.
+bool GoOnDespite(HWND dialog, const char* notice) {
+  return MessageBoxA(dialog, notice, kSaveCaption, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
 }
 
 }  // namespace
@@ -51,18 +142,26 @@ bool ReadCurveFileAt(const char* path, CurveData& data, char (&reason)[kCurveFil
   return ReadCurveFile(bytes, size, data, reason);
 }
 
-bool WriteCurveFileAt(const char* path, const CurveData& data) {
-  uint8_t bytes[kMaxCurveFileBytes];
-  const int32_t size = WriteCurveFile(data, bytes);
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
-  const BOOL closed = CloseHandle(file);
-  if (ok && closed && written == static_cast<DWORD>(size)) return true;
-  DeleteFileA(path);  // a cut-off file would load as something else, or not at all
-  return false;
+bool WriteCurveFileAt(const char* path, const uint8_t* bytes, int32_t size,
+                      char (&reason)[kCurveFileReasonLength]) {
+  // Replacing a file by renaming another onto it would pass over its read-only mark.
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return ExplainFailure(ERROR_ACCESS_DENIED, path, reason);
+  }
+  char folder[MAX_PATH];
+  char temporary[MAX_PATH];
+  if (!FolderOf(path, folder) || GetTempFileNameA(folder, "acv", 0, temporary) == 0) {
+    return ExplainFailure(GetLastError(), path, reason);
+  }
+  DWORD error = ERROR_SUCCESS;
+  if (WriteWholeFile(temporary, bytes, size, error) &&
+      MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  if (error == ERROR_SUCCESS) error = GetLastError();
+  DeleteFileA(temporary);
+  return ExplainFailure(error, path, reason);
 }
 
 bool LoadCurvesChosenByUser(HWND dialog, CurveData& data) {
@@ -76,8 +175,19 @@ bool LoadCurvesChosenByUser(HWND dialog, CurveData& data) {
 
 void SaveCurvesChosenByUser(HWND dialog, const CurveData& data) {
   char path[MAX_PATH];
-  if (!ChooseFile(dialog, path, /*saving=*/true)) return;
-  if (!WriteCurveFileAt(path, data)) {
-    Explain(dialog, "The file could not be written.", "Save curves");
-  }
+  if (ChooseFile(dialog, path, /*saving=*/true)) SaveCurvesTo(dialog, path, data);
+}
+
+void SaveCurvesTo(HWND dialog, const char* path, const CurveData& data) {
+  uint8_t bytes[kMaxCurveFileBytes];
+  int32_t difference = 0;
+  const int32_t size = WriteCurveFile(data, bytes, difference);
+
+  // What the file will not keep is said before anything is written, each in a notice that can
+  // stop the save.
+  char notice[kNoticeLength];
+  if (difference > 0 && !GoOnDespite(dialog, DifferenceNotice(difference, notice))) return;
+
+  char reason[kCurveFileReasonLength];
+  if (!WriteCurveFileAt(path, bytes, size, reason)) Explain(dialog, reason, kSaveCaption);
 }

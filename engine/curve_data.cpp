@@ -4,6 +4,7 @@
 
 const char* const kModeNames[kModeCount] = {"RGB", "Red", "Green", "Blue"};
 const char* const kKindNames[kKindCount] = {"Smooth", "Monotone", "Linear"};
+const char* const kCurveNames[kCurveCount] = {"Master", "Red", "Green", "Blue"};
 
 namespace {
 

@@ -40,6 +40,8 @@ enum CurveIndex : int { kCurveMaster = 0, kCurveRed = 1, kCurveGreen = 2, kCurve
 constexpr int kCurveCount = 4;
 constexpr int kChannelCurveCount = 3;
 constexpr int kChannelSlots = 64;
+// Indexed by CurveIndex: the curve selector lists these in this order.
+extern const char* const kCurveNames[kCurveCount];
 
 // How a curve is drawn through its points. Smooth is the original spline with its fixed ends;
 // monotone and linear pass through their points, end points included, and never overshoot.

@@ -2,14 +2,16 @@
 
 #include "engine/curve_tables.h"
 #include "engine/knot_curves.h"
+#include "engine/knot_fit.h"
 
 namespace {
 
 constexpr uint16_t kWrittenVersion = 1;
 constexpr uint16_t kLaterVersion = 4;
 constexpr uint16_t kMaxValue = 255;
-
-const char* const kCurveNames[kCurveCount] = {"master", "red", "green", "blue"};
+// How far a curve saved through fitted knots may stray before another knot is spent on it: the
+// smallest difference the file's whole levels can promise.
+constexpr int32_t kSavedTolerance = 1;
 
 // The curves as read, kept apart from the record until the whole file has passed.
 struct ImportedCurves {
@@ -24,12 +26,14 @@ struct ImportedCurves {
 // do not need a formatted-print library in the module.
 class Reason {
  public:
+  // A name inside a sentence: "the Red curve" reads as "the red curve".
+  struct Lower {
+    const char* text;
+  };
+
   explicit Reason(char (&out)[kCurveFileReasonLength]) : out_(out) { out_[0] = '\0'; }
-  Reason& operator<<(const char* text) {
-    while (*text != '\0' && length_ + 1 < kCurveFileReasonLength) out_[length_++] = *text++;
-    out_[length_] = '\0';
-    return *this;
-  }
+  Reason& operator<<(const char* text) { return Append(text, false); }
+  Reason& operator<<(Lower name) { return Append(name.text, true); }
   Reason& operator<<(uint32_t number) {
     char text[11];
     char* first = text + sizeof text - 1;
@@ -42,6 +46,15 @@ class Reason {
   }
 
  private:
+  Reason& Append(const char* text, bool lower) {
+    for (; *text != '\0' && length_ + 1 < kCurveFileReasonLength; ++text) {
+      const bool upper = *text >= 'A' && *text <= 'Z';
+      out_[length_++] = lower && upper ? static_cast<char>(*text - 'A' + 'a') : *text;
+    }
+    out_[length_] = '\0';
+    return *this;
+  }
+
   char* out_;
   int32_t length_ = 0;
 };
@@ -62,7 +75,7 @@ class WordReader {
   size_t position_ = 0;
 };
 
-bool RefuseTooMany(const char* name, uint16_t count, int32_t slotCount,
+bool RefuseTooMany(Reason::Lower name, uint16_t count, int32_t slotCount,
                    char (&reason)[kCurveFileReasonLength]) {
   Reason(reason) << "The " << name << " curve has " << uint32_t{count} << " points; at most "
                  << static_cast<uint32_t>(slotCount) << " fit.";
@@ -72,7 +85,7 @@ bool RefuseTooMany(const char* name, uint16_t count, int32_t slotCount,
 // Reads one curve's points into its slots, writing every slot; a refusal names the curve.
 bool ReadCurve(WordReader& reader, int curve, ControlPoint* slots,
                char (&reason)[kCurveFileReasonLength]) {
-  const char* const name = kCurveNames[curve];
+  const Reason::Lower name{kCurveNames[curve]};
   const int32_t slotCount = CurveSlotCount(curve);
   uint16_t count = 0;
   if (!reader.Next(count)) {
@@ -140,6 +153,19 @@ class WordWriter {
   int32_t length_ = 0;
 };
 
+// The knots a curve is saved as, given its table.
+Knots SavedKnots(const CurveData& data, int curve, const int32_t (&table)[kLutSize]) {
+  Knots knots;
+  if (KindOf(data, curve) == kKindMonotone) {
+    CollectKnots(CurvePoints(data, curve), CurveSlotCount(curve), knots);
+    return knots;
+  }
+  // The reader takes two points more than the slots when they are the default ends.
+  const int32_t limit = CurveSlotCount(curve) + (table[0] == 0 ? 1 : 0) +
+                        (table[kLutSize - 1] == 255 ? 1 : 0);
+  return KnotsFittedToTable(table, kKindMonotone, limit, kSavedTolerance).knots;
+}
+
 }  // namespace
 
 bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
@@ -186,21 +212,39 @@ bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
   return true;
 }
 
-int32_t WriteCurveFile(const CurveData& data, uint8_t (&bytes)[kMaxCurveFileBytes]) {
+int32_t WriteCurveFile(const CurveData& data, uint8_t (&bytes)[kMaxCurveFileBytes],
+                       int32_t& largestDifference) {
+  int32_t tables[kCurveCount][kLutSize];
   WordWriter writer(bytes);
   writer.Put(kWrittenVersion);
   writer.Put(kCurveCount);
   for (int curve = 0; curve < kCurveCount; ++curve) {
-    Knots knots;
-    CollectKnots(CurvePoints(data, curve), CurveSlotCount(curve), knots);
-    if (KindOf(data, curve) == kKindSmooth) {
-      knots.y[0] = 0;
-      knots.y[knots.count - 1] = 255;
-    }
+    BuildCurveTable(KindOf(data, curve), CurvePoints(data, curve), CurveSlotCount(curve),
+                    tables[curve]);
+    const Knots knots = SavedKnots(data, curve, tables[curve]);
     writer.Put(knots.count);
     for (int32_t k = 0; k < knots.count; ++k) {
       writer.Put(knots.y[k]);
       writer.Put(knots.x[k]);
+    }
+  }
+
+  // Measured on the file itself, so the figure is what loading it gives, whatever the reader
+  // does with the points.
+  CurveData reloaded;
+  InitCurveData(reloaded);
+  char reason[kCurveFileReasonLength];
+  largestDifference = 255;
+  if (!ReadCurveFile(bytes, static_cast<size_t>(writer.length()), reloaded, reason)) {
+    return writer.length();
+  }
+  largestDifference = 0;
+  for (int curve = 0; curve < kCurveCount; ++curve) {
+    const int32_t* loaded = CurveLut(reloaded, curve);
+    for (int i = 0; i < kLutSize; ++i) {
+      const int32_t d = loaded[i] > tables[curve][i] ? loaded[i] - tables[curve][i]
+                                                     : tables[curve][i] - loaded[i];
+      if (d > largestDifference) largestDifference = d;
     }
   }
   return writer.length();

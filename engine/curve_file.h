@@ -33,7 +33,12 @@ constexpr int32_t kCurveFileReasonLength = 96;
 bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
                    char (&reason)[kCurveFileReasonLength]);
 
-// Writes the four curves as a version 1 file and returns its length. Each curve is written as its
-// knots (CollectKnots: in x order, one per x, the ends added), a smooth curve with its fixed ends
-// (0, 0) and (255, 255), so reading the file back gives the same knots.
-int32_t WriteCurveFile(const CurveData& data, uint8_t (&bytes)[kMaxCurveFileBytes]);
+// Writes the four curves as a version 1 file and returns its length. A file holds monotone
+// curves: a monotone curve is written as its knots (CollectKnots: in x order, one per x, the ends
+// added) and reads back exactly; a smooth or linear curve would read back as the monotone curve
+// through its points, another curve, so it is written as monotone knots fitted to its table,
+// within 1 level wherever the curve's point limit allows. largestDifference receives the largest
+// difference, in levels, between a curve's table and the table the file reads back into: 0 when
+// every curve comes back exactly.
+int32_t WriteCurveFile(const CurveData& data, uint8_t (&bytes)[kMaxCurveFileBytes],
+                       int32_t& largestDifference);

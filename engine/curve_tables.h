@@ -13,7 +13,11 @@ void BuildCurveTable(CurveKind kind, const ControlPoint* points, int32_t slotCou
                      int32_t (&lut)[kLutSize]);
 
 // Rebuilds one curve's table (CurveIndex) by its kind and nothing else. The table is built aside
-// and copied in whole, so that a reader sees the old table or the new one, never a mixture.
+// and copied in once it is complete, so the live table never holds a build's passing values (the
+// smooth build starts from the identity and overwrites it sample by sample). The copy is not
+// atomic: a reader on another thread during it could see entries of both tables. None should be
+// there: rebuilds happen inside the dialog and the script call, and the host runs one instance's
+// callbacks one at a time, never its frames during either.
 void RebuildCurve(CurveData& data, int curve);
 
 // The master curve's table: RebuildCurve(data, kCurveMaster).

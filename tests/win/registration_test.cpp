@@ -100,32 +100,18 @@ TEST_F(ModuleEntries, FailedAddFilterReturnsOneAndWritesNeitherOutput) {
   EXPECT_TRUE(registration.removed.empty());
 }
 
-TEST_F(ModuleEntries, DefinitionEntries) {
+// What the host reads from the definition rather than calls: the names it lists, and the size of
+// the block it allocates and copies byte for byte. The block owns nothing, so there is no copy or
+// cleanup callback for the host to run on each copy. The callbacks themselves are tested through
+// what they do.
+TEST_F(ModuleEntries, DefinitionNamesTheFilterAndSizesItsBlock) {
   int version = 0, compatible = 0;
   ASSERT_EQ(Register(version, compatible), 0);
   const FilterDefinition& d = registration.passed;
-  EXPECT_EQ(d.next, nullptr);
-  EXPECT_EQ(d.prev, nullptr);
-  EXPECT_EQ(d.module, nullptr);
   EXPECT_STREQ(d.name, "tonarc");
   EXPECT_STREQ(d.desc, "Adjust Color Curve.");
-  EXPECT_STREQ(d.maker, "tonarc contributors");
-  EXPECT_EQ(d.private_data, nullptr);
-  EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(CurveData)));
-  EXPECT_EQ(d.inst_data_size, sizeof(void*) == 4 ? 15384 : 15392);
-  EXPECT_NE(d.initProc, nullptr);
+  EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(CurveData)));  // layout: curve_data.h
   EXPECT_EQ(d.deinitProc, nullptr);
-  EXPECT_NE(d.runProc, nullptr);
-  EXPECT_NE(d.paramProc, nullptr);
-  EXPECT_NE(d.configProc, nullptr);
-  EXPECT_NE(d.stringProc, nullptr);
-  EXPECT_NE(d.startProc, nullptr);
-  EXPECT_NE(d.endProc, nullptr);
-  EXPECT_NE(d.script_obj, nullptr);
-  EXPECT_NE(d.fssProc, nullptr);
-  EXPECT_EQ(d.stringProc2, nullptr);
-  EXPECT_EQ(d.serializeProc, nullptr);
-  EXPECT_EQ(d.deserializeProc, nullptr);
   EXPECT_EQ(d.copyProc, nullptr);
 }
 
