@@ -28,6 +28,11 @@ const SaveFailure kSaveFailures[] = {
     {ERROR_ACCESS_DENIED, "The curves were not saved: the folder may not be written to."},
 };
 constexpr char kReadOnlyReason[] = "The curves were not saved: the file is read-only.";
+// A curves file has no place for a luma target: its composite curve is one for red, green and
+// blue.
+constexpr char kLumaNotice[] =
+    "A curves file cannot say that the master curve is on luma: the curves are saved as they "
+    "are, and programs that read the file will apply the master curve to red, green and blue.";
 
 void Explain(HWND dialog, const char* text, const char* caption) {
   MessageBoxA(dialog, text, caption, MB_OK | MB_ICONWARNING);
@@ -185,6 +190,7 @@ void SaveCurvesTo(HWND dialog, const char* path, const CurveData& data) {
 
   // What the file will not keep is said before anything is written, each in a notice that can
   // stop the save.
+  if (TargetOf(data) != kTargetChannels && !GoOnDespite(dialog, kLumaNotice)) return;
   char notice[kNoticeLength];
   if (difference > 0 && !GoOnDespite(dialog, DifferenceNotice(difference, notice))) return;
 

@@ -26,6 +26,7 @@ bool LoadCurvesChosenByUser(HWND dialog, CurveData& data);
 void SaveCurvesChosenByUser(HWND dialog, const CurveData& data);
 
 // Writes data's four curves to the file at path. When the file cannot hold them exactly, a
-// message box says by how many levels they will come back off and lets the user cancel first; a
-// failure is explained in a message box.
+// message box says by how many levels they will come back off, and with the master curve on luma
+// one says that the file's program will apply it to red, green and blue; each lets the user cancel
+// first. A failure is explained in a message box.
 void SaveCurvesTo(HWND dialog, const char* path, const CurveData& data);

@@ -185,6 +185,11 @@ TEST(CurveFileSave, SaysHowFarTheCurvesComeBackBeforeWriting) {
   const std::string wildNotice = "A curves file holds only points, so loaded again these curves "
                                  "will be up to " + std::to_string(wildDifference) + " levels off.";
   ASSERT_GT(wildDifference, 1);
+  CurveData luma = monotone;  // the file holds the same curves; the notice says what it cannot
+  luma.target = kTargetLuma709;
+  const std::string lumaNotice =
+      "A curves file cannot say that the master curve is on luma: the curves are saved as they "
+      "are, and programs that read the file will apply the master curve to red, green and blue.";
 
   const struct {
     const char* name;
@@ -198,6 +203,8 @@ TEST(CurveFileSave, SaysHowFarTheCurvesComeBackBeforeWriting) {
       {"smooth, saved", smooth, IDOK, false, {one}, true},
       {"monotone: nothing to say", monotone, IDCANCEL, false, {}, true},
       {"beyond the points a file holds", wild, IDOK, false, {wildNotice}, true},
+      {"on luma, cancelled", luma, IDCANCEL, false, {lumaNotice}, false},
+      {"on luma, saved as it is", luma, IDOK, false, {lumaNotice}, true},
       {"read-only", monotone, IDOK, true,
        {"The curves were not saved: the file is read-only."}, false},
   };
