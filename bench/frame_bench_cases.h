@@ -1,7 +1,8 @@
 // What both frame-mapping timers measure (Google Benchmark natively, frame_timing under wine),
-// and the ratio table they end with:
+// and the ratio tables they end with:
 //   vs memcpy  = variant / memcpy of the same frame   (lower is better; 1.0 is memory speed)
 //   speed-up   = plain loop / variant                 (higher is better)
+//   vs 3 tables = a luma case / the same variant with three channel tables ("4curves")
 // Variants are named "<size>/<case>/<variant>": the variant is "plain" (the reference loop),
 // "fast" (MapFrame as the host calls it) or a forced path's name; the memcpy has "-" as its case.
 #pragma once
@@ -37,19 +38,25 @@ inline void FillFrames(Frames& frames, const FrameSize& size) {
 }
 
 // The settings the original design can express (the master curve in RGB and in a single-channel
-// mode), and all four curves in use, each different.
+// mode), all four curves in use, each different (three channel tables), and the master curve on
+// luma, alone and after the three channel curves.
 struct FrameCase {
   const char* name;
   ChannelMode mode;
   bool fourCurves;
+  MasterTarget target;
 };
-constexpr FrameCase kFrameCases[] = {
-    {"RGB", kModeRgb, false}, {"Red", kModeRed, false}, {"4curves", kModeRgb, true}};
+constexpr FrameCase kFrameCases[] = {{"RGB", kModeRgb, false, kTargetChannels},
+                                     {"Red", kModeRed, false, kTargetChannels},
+                                     {"4curves", kModeRgb, true, kTargetChannels},
+                                     {"luma", kModeRgb, false, kTargetLuma709},
+                                     {"luma+3", kModeRgb, true, kTargetLuma709}};
 
 inline CurveData BenchCurve(const FrameCase& c) {
   CurveData data;
   InitCurveData(data);
   data.mode = c.mode;
+  data.target = c.target;
   for (int i = 0; i < kLutSize; ++i) {
     data.lut[i] = (i * i) / 255;  // a darkening curve
     if (!c.fourCurves) continue;
@@ -87,6 +94,22 @@ inline void PrintRatioTable(const std::function<double(const std::string&)>& med
         std::printf("%-10s %-8s %-8s %10.1f %9.2fx", size.name, c.name, variant, us, us / copy);
         if (plain != 0) std::printf(" %9.2fx", plain / us);
         std::printf("\n");
+      }
+    }
+  }
+
+  std::printf("\nthe master on luma against three channel tables, variant by variant\n");
+  std::printf("%-10s %-8s %-8s %11s\n", "frame", "case", "variant", "vs 3 tables");
+  for (const FrameSize& size : kFrameSizes) {
+    for (const FrameCase& c : kFrameCases) {
+      if (c.target == kTargetChannels) continue;
+      std::vector<const char*> variants{"fast"};
+      for (FramePath path : kTimedPaths) variants.push_back(kFramePathNames[int(path)]);
+      for (const char* variant : variants) {
+        const double us = median(VariantName(size, c.name, variant));
+        const double tables = median(VariantName(size, "4curves", variant));
+        if (us == 0 || tables == 0) continue;
+        std::printf("%-10s %-8s %-8s %10.2fx\n", size.name, c.name, variant, us / tables);
       }
     }
   }

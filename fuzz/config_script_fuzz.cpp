@@ -1,12 +1,13 @@
-// Any text the host's script may hand to Config, in either form. The first four bytes of an input
-// are the mode argument and the rest up to the first zero byte the master's point text. When
-// anything follows that zero byte, the call is the four-curve form: four bytes of kinds, then the
-// red, green and blue texts, separated by zero bytes. Every text sits in a heap block of exactly
-// its size, so a read past its terminator is caught.
+// Any text the host's script may hand to Config, in any of its three forms. The first four bytes
+// of an input are the mode argument and the rest up to the first zero byte the master's point
+// text. When anything follows that zero byte, the call is the four-curve form: four bytes of
+// kinds, then the red, green and blue texts, separated by zero bytes; when anything follows the
+// blue text, the form with the target, whose argument is the next four bytes. Every text sits in
+// a heap block of exactly its size, so a read past its terminator is caught.
 //
 // After reading, every slot of every curve must be a point in the curve square or empty, nothing
 // past the curves may change, and saving and reading the result again must give the same mode,
-// points packed in order, kinds, tables and text.
+// points packed in order, kinds, target, tables and text, in the form the settings need.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,14 +18,9 @@
 
 #include "engine/curve_data.h"
 #include "host/config_script.h"
+#include "fuzz/fuzz_checks.h"
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-bool InSquare(int32_t v) { return v >= 0 && v <= 255; }
 
 // Takes the next zero-terminated piece of the input into a block of its own size.
 std::unique_ptr<char[]> TakeText(const uint8_t*& data, size_t& size) {
@@ -48,9 +44,9 @@ int32_t TakeInt(const uint8_t*& data, size_t& size) {
   return value;
 }
 
-// Splits a saved call into its mode, point texts and kinds (0 for the one-curve form).
+// Splits a saved call into its mode, point texts, kinds and target (0 where the form has none).
 void SplitSaved(const char* saved, int32_t& mode, std::vector<std::string>& texts,
-                int32_t& kinds) {
+                int32_t& kinds, int32_t& target) {
   static constexpr char kStart[] = "Config(";
   Require(std::strncmp(saved, kStart, sizeof kStart - 1) == 0);
   const char* p = saved + sizeof kStart - 1;
@@ -65,10 +61,16 @@ void SplitSaved(const char* saved, int32_t& mode, std::vector<std::string>& text
     p = end + 1;
   }
   kinds = 0;
+  target = 0;
   if (texts.size() == 4) {
     Require(*p++ == ',');
     Require(*p >= '0' && *p <= '9');
     while (*p >= '0' && *p <= '9') kinds = kinds * 10 + (*p++ - '0');
+    if (*p == ',') {
+      ++p;
+      Require(*p == '1' || *p == '2');
+      target = *p++ - '0';
+    }
   } else {
     Require(texts.size() == 1);
   }
@@ -94,9 +96,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   texts[0] = TakeText(data, size);
   const bool fourCurves = size > 0;
   int32_t kinds = 0;
+  bool withTarget = false;
+  int32_t targetArgument = kTargetChannels;
   if (fourCurves) {
     kinds = TakeInt(data, size);
     for (int c = 1; c < kCurveCount; ++c) texts[c] = TakeText(data, size);
+    withTarget = size > 0;
+    targetArgument = TakeInt(data, size);
   }
 
   // Whatever the block held before, the reader must leave no half-written slot behind.
@@ -105,11 +111,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fourCurves) {
     const char* const pointTexts[kCurveCount] = {texts[0].get(), texts[1].get(), texts[2].get(),
                                                  texts[3].get()};
-    ApplyCurvesScript(curve, modeArgument, pointTexts, kinds);
+    if (withTarget) {
+      ApplyCurvesScript(curve, modeArgument, pointTexts, kinds, targetArgument);
+    } else {
+      ApplyCurvesScript(curve, modeArgument, pointTexts, kinds);
+    }
   } else {
     ApplyConfigScript(curve, modeArgument, texts[0].get());
   }
   Require(curve.mode == (static_cast<uint32_t>(modeArgument) & 0xFF));
+  const bool luma = withTarget && (targetArgument == kTargetLuma709 ||
+                                   targetArgument == kTargetLuma601);
+  Require(curve.target == (luma ? targetArgument : kTargetChannels));
   // Nothing lands beyond the slots: the snapshots that follow them keep their bytes.
   const unsigned char* after = reinterpret_cast<const unsigned char*>(curve.pointsSnapshot);
   for (size_t i = 0; i < sizeof curve.pointsSnapshot; ++i) Require(after[i] == 0xA5);
@@ -120,10 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char saved[kMaxConfigScriptLength + 1];
   Require(WriteConfigScript(curve, saved, sizeof saved));
   Require(std::strlen(saved) == static_cast<size_t>(ConfigScriptLength(curve)));
-  int32_t savedMode = -1, savedKinds = -1;
+  int32_t savedMode = -1, savedKinds = -1, savedTarget = -1;
   std::vector<std::string> savedTexts;
-  SplitSaved(saved, savedMode, savedTexts, savedKinds);
-  // The one-curve text for exactly the settings it can hold: no channel point, every kind smooth.
+  SplitSaved(saved, savedMode, savedTexts, savedKinds, savedTarget);
+  // The target is written exactly when the master maps luma; the one-curve text for exactly the
+  // settings it can hold: no channel point, every kind smooth, the master on the channels.
   bool beyondOneCurve = false;
   for (int c = 0; c < kCurveCount; ++c) {
     const ControlPoint* points = CurvePoints(curve, c);
@@ -132,18 +146,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     beyondOneCurve = beyondOneCurve || (curve.kind[c] != kKindSmooth && curve.kind[c] != 3);
   }
-  Require((savedTexts.size() == 4) == beyondOneCurve);
+  Require(savedTarget == curve.target);
+  Require((savedTexts.size() == 4) == (beyondOneCurve || luma));
 
   CurveData reloaded;
   std::memset(&reloaded, 0x5A, sizeof reloaded);
   if (savedTexts.size() == 4) {
     const char* const pointTexts[kCurveCount] = {savedTexts[0].c_str(), savedTexts[1].c_str(),
                                                  savedTexts[2].c_str(), savedTexts[3].c_str()};
-    ApplyCurvesScript(reloaded, savedMode, pointTexts, savedKinds);
+    ApplyCurvesScript(reloaded, savedMode, pointTexts, savedKinds, savedTarget);
   } else {
     ApplyConfigScript(reloaded, savedMode, savedTexts[0].c_str());
   }
   Require(reloaded.mode == curve.mode);
+  Require(reloaded.target == curve.target);
   for (int c = 0; c < kCurveCount; ++c) {
     const ControlPoint* points = CurvePoints(curve, c);
     const ControlPoint* again = CurvePoints(reloaded, c);

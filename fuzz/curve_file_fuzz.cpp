@@ -8,14 +8,9 @@
 
 #include "engine/curve_file.h"
 #include "engine/knot_curves.h"
+#include "fuzz/fuzz_checks.h"
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-bool InSquare(int32_t v) { return v >= 0 && v <= 255; }
 
 void Prepare(CurveData& data) {
   std::memset(&data, 0xA5, sizeof data);

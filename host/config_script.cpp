@@ -1,6 +1,7 @@
 #include "host/config_script.h"
 
 #include "engine/curve_tables.h"
+#include "host/append_text.h"
 
 namespace {
 
@@ -24,11 +25,6 @@ char* AppendDecimal(char* out, unsigned value) {
 // A coordinate outside the curve square has no two-digit form; such a point can only come from a
 // damaged block, and writing it at the square's edge keeps the text well formed.
 int32_t ClampToCurve(int32_t value) { return value < 0 ? 0 : value > 255 ? 255 : value; }
-
-char* AppendText(char* out, const char* text) {
-  while (*text != '\0') *out++ = *text++;
-  return out;
-}
 
 char* AppendHexByte(char* out, int32_t value) {
   *out++ = kHexDigits[(value >> 4) & 0xF];
@@ -67,7 +63,7 @@ bool NeedsCurvesForm(const CurveData& data) {
   for (int curve = kCurveRed; curve <= kCurveBlue; ++curve) {
     if (CurveHasPoints(data, curve)) return true;
   }
-  return PackKinds(data) != 0;
+  return PackKinds(data) != 0 || TargetOf(data) != kTargetChannels;
 }
 
 int ConfigScriptLength(const CurveData& data) {
@@ -85,6 +81,7 @@ int ConfigScriptLength(const CurveData& data) {
     length += 3 * static_cast<int>(sizeof kTextsBetween - 1) +
               static_cast<int>(sizeof kKindsAfter - 1) + DecimalLength(PackKinds(data)) - 1;
   }
+  if (TargetOf(data) != kTargetChannels) length += 2;  // a comma and one digit
   return length;
 }
 
@@ -111,6 +108,10 @@ bool WriteConfigScript(const CurveData& data, char* out, int length) {
   if (curves) {
     out = AppendText(out, kKindsAfter);
     out = AppendDecimal(out, static_cast<unsigned>(PackKinds(data)));
+    if (TargetOf(data) != kTargetChannels) {
+      *out++ = ',';
+      out = AppendDecimal(out, TargetOf(data));
+    }
     *out++ = ')';
   } else {
     out = AppendText(out, kCallEnd);
@@ -154,7 +155,7 @@ void ApplyConfigScript(CurveData& data, int32_t modeArgument, const char* pointT
 }
 
 void ApplyCurvesScript(CurveData& data, int32_t modeArgument, const char* const (&pointTexts)[4],
-                       int32_t kinds) {
+                       int32_t kinds, int32_t targetArgument) {
   ResetAllCurves(data);
   data.mode = static_cast<ChannelMode>(static_cast<uint32_t>(modeArgument) & 0xFFu);
   for (int curve = 0; curve < kCurveCount; ++curve) {
@@ -163,6 +164,9 @@ void ApplyCurvesScript(CurveData& data, int32_t modeArgument, const char* const 
     const CurveKind kind = static_cast<CurveKind>(field);
     data.kind[curve] = kind < kKindCount ? kind : CurveKind{kKindSmooth};
   }
+  data.target = targetArgument == kTargetLuma709 || targetArgument == kTargetLuma601
+                    ? static_cast<MasterTarget>(targetArgument)
+                    : MasterTarget{kTargetChannels};
   RebuildAllCurves(data);
 }
 
@@ -188,11 +192,24 @@ void ScriptConfig(IScriptInterpreter*, void* context, CScriptValue* argv, int ar
                     StringArgument(argv[1]));
 }
 
-void ScriptConfigCurves(IScriptInterpreter*, void* context, CScriptValue* argv, int argc) {
-  if (context == nullptr || argv == nullptr || argc < 6) return;
+namespace {
+
+// The six- and seven-argument calls alike; the six-argument one has no target.
+void ConfigCurves(void* context, CScriptValue* argv, int argc, int expected) {
+  if (context == nullptr || argv == nullptr || argc < expected) return;
   FilterActivation* const fa = static_cast<FilterActivation*>(context);
   const char* const texts[kCurveCount] = {StringArgument(argv[1]), StringArgument(argv[2]),
                                           StringArgument(argv[3]), StringArgument(argv[4])};
   ApplyCurvesScript(*static_cast<CurveData*>(fa->filter_data), argv[0].asInt(), texts,
-                    argv[5].asInt());
+                    argv[5].asInt(), expected > 6 ? argv[6].asInt() : kTargetChannels);
+}
+
+}  // namespace
+
+void ScriptConfigCurves(IScriptInterpreter*, void* context, CScriptValue* argv, int argc) {
+  ConfigCurves(context, argv, argc, 6);
+}
+
+void ScriptConfigWithTarget(IScriptInterpreter*, void* context, CScriptValue* argv, int argc) {
+  ConfigCurves(context, argv, argc, 7);
 }

@@ -2,8 +2,10 @@
 // recreate an instance. Settings of one curve are written as `Config(<mode>,"<points>")`, as they
 // always have been; settings that use a channel curve or a kind other than smooth are written as
 // `Config(<mode>,"<master>","<red>","<green>","<blue>",<kinds>)`, with the kinds packed two bits
-// per curve (master in the low bits). The points are four lowercase hex digits each (x then y),
-// the valid slots in slot order; tables are never stored, they are rebuilt on reading.
+// per curve (master in the low bits); settings whose master curve maps luma add the target:
+// `Config(<mode>,"<master>","<red>","<green>","<blue>",<kinds>,<target>)`. The points are four
+// lowercase hex digits each (x then y), the valid slots in slot order; tables are never stored,
+// they are rebuilt on reading.
 //
 // The writer and the reader are plain functions on CurveData so they can be tested without a
 // host; FssProc and ScriptConfig below are the host's thin entries to them.
@@ -17,24 +19,26 @@
 // Longest text of one curve, terminator excluded: "Config(", a three-digit mode, ",\"", 256
 // points of four digits and "\")".
 constexpr int kMaxOneCurveScriptLength = 7 + 3 + 2 + 4 * kSlotCount + 2;
-// Longest text of all: the four-curve form with every slot filled and a three-digit kinds field.
-// The host's buffer holds 4,096 bytes.
+// Longest text of all: the form with the target, every slot filled and a three-digit kinds field.
 constexpr int kMaxConfigScriptLength =
-    7 + 3 + 2 + 4 * kSlotCount + 3 * (3 + 4 * kChannelSlots) + 2 + 3 + 1;
+    7 + 3 + 2 + 4 * kSlotCount + 3 * (3 + 4 * kChannelSlots) + 2 + 3 + 2 + 1;
+// The editor hands fssProc 4,096 bytes; every setting must fit them, terminator included.
+static_assert(kMaxConfigScriptLength < 4096, "settings text longer than the editor's buffer");
 
 // The kinds field: two bits per curve, by CurveIndex. A field of 3 reads as smooth; bits above
 // the four fields are ignored.
 int32_t PackKinds(const CurveData& data);
 
-// Whether the settings need the four-curve form: a channel curve has a valid point, or a curve's
-// kind is not smooth.
+// Whether the settings need the four-curve form: a channel curve has a valid point, a curve's
+// kind is not smooth, or the master maps luma.
 bool NeedsCurvesForm(const CurveData& data);
 
 // Writes the text for data's mode and its valid points (all slots, so nothing is lost on a save
-// and reload), in the one-curve form unless NeedsCurvesForm, into out, terminator included, and
-// returns true. When the text and its
-// terminator do not fit in length bytes it writes only a terminator at out[0] (if length is at
-// least 1) and returns false: a cut-off call would restore different settings.
+// and reload) into out, terminator included, and returns true: the one-curve form unless
+// NeedsCurvesForm, the four-curve form with the target exactly when TargetOf is not the
+// channels, so that every earlier setting keeps its text. When the text and its terminator do not
+// fit in length bytes it writes only a terminator at out[0] (if length is at least 1) and returns
+// false: a cut-off call would restore different settings.
 bool WriteConfigScript(const CurveData& data, char* out, int length);
 
 // Number of characters WriteConfigScript needs, terminator excluded.
@@ -56,13 +60,17 @@ void ReadPointText(const char* text, ControlPoint* points, int32_t slotCount);
 void ApplyConfigScript(CurveData& data, int32_t modeArgument, const char* pointText);
 
 // What running the four-curve call does: as ApplyConfigScript, with a point text per curve (by
-// CurveIndex; null reads as empty) and the packed kinds.
+// CurveIndex; null reads as empty) and the packed kinds; then the target, the argument when it
+// names a luma target and the channels otherwise (the six-argument call has none: the channels).
 void ApplyCurvesScript(CurveData& data, int32_t modeArgument, const char* const (&pointTexts)[4],
-                       int32_t kinds);
+                       int32_t kinds, int32_t targetArgument = kTargetChannels);
 
-// The host's entries: fssProc, and the script function "Config" with its two overloads,
-// "0is" (mode, points) and "0issssi" (mode, four point texts, kinds).
+// The host's entries: fssProc, and the script function "Config" with its three overloads,
+// "0is" (mode, points), "0issssi" (mode, four point texts, kinds) and "0issssii" (the same and
+// the target).
 bool FssProc(FilterActivation* fa, const FilterFunctions* ff, char* out, int length);
 void ScriptConfig(IScriptInterpreter* interpreter, void* context, CScriptValue* argv, int argc);
 void ScriptConfigCurves(IScriptInterpreter* interpreter, void* context, CScriptValue* argv,
                         int argc);
+void ScriptConfigWithTarget(IScriptInterpreter* interpreter, void* context, CScriptValue* argv,
+                            int argc);

@@ -38,7 +38,8 @@ int StartProc(FilterActivation*, const FilterFunctions*) { return 0; }
 
 int EndProc(FilterActivation*, const FilterFunctions*) { return 0; }
 
-// The host does not say how long its buffer is; WriteShortDescription keeps within 40 bytes.
+// The host does not say how long its buffer is; WriteShortDescription keeps within
+// kMaxShortDescription bytes.
 void StringProc(const FilterActivation* fa, const FilterFunctions*, char* out) {
   WriteShortDescription(InstanceOf(fa), out);
 }
@@ -48,6 +49,7 @@ void StringProc(const FilterActivation* fa, const FilterFunctions*, char* out) {
 ScriptFunctionDef scriptFunctions[] = {
     {ScriptConfig, "Config", "0is"},
     {ScriptConfigCurves, nullptr, "0issssi"},
+    {ScriptConfigWithTarget, nullptr, "0issssii"},
     {nullptr, nullptr, nullptr},
 };
 

@@ -1,23 +1,20 @@
 #include "host/short_description.h"
 
-namespace {
-
-char* Append(char* out, const char* text) {
-  while (*text != '\0') *out++ = *text++;
-  return out;
-}
-
-}  // namespace
+#include "host/append_text.h"
 
 void WriteShortDescription(const CurveData& data, char* out) {
   static constexpr const char* kChannelMarks[kCurveCount] = {"", "+R", "+G", "+B"};
-  out = Append(out, "(MODE = ");
-  out = Append(out, ModeName(data.mode));
+  // Under a luma target the mode maps nothing; the target takes its place.
+  const MasterTarget target = TargetOf(data);
+  out = AppendText(out, "(MODE = ");
+  out = AppendText(out, target == kTargetLuma709   ? "Luma"
+                        : target == kTargetLuma601 ? "Luma 601"
+                                                   : ModeName(data.mode));
   bool anyChannel = false;
   for (int curve = kCurveRed; curve <= kCurveBlue; ++curve) {
     if (!CurveHasPoints(data, curve)) continue;
-    out = Append(out, anyChannel ? "" : ", ");
-    out = Append(out, kChannelMarks[curve]);
+    out = AppendText(out, anyChannel ? "" : ", ");
+    out = AppendText(out, kChannelMarks[curve]);
     anyChannel = true;
   }
   bool monotone = false, linear = false;
@@ -26,10 +23,10 @@ void WriteShortDescription(const CurveData& data, char* out) {
     linear |= KindOf(data, curve) == kKindLinear;
   }
   if (monotone || linear) {
-    out = Append(out, monotone && linear ? ", monotone/linear"
+    out = AppendText(out, monotone && linear ? ", monotone/linear"
                       : monotone         ? ", monotone"
                                          : ", linear");
   }
-  out = Append(out, ")");
+  out = AppendText(out, ")");
   *out = '\0';
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -107,21 +108,20 @@ TEST(ConfigScriptWriter, CoordinatesOutsideTheSquareAreWrittenAtItsEdge) {
   EXPECT_EQ(Written(data), "Config(0,\"ff00\")");
 }
 
-TEST(ConfigScriptWriter, LongestTextsFitTheirBound) {
+// The bounds buffers are sized by are the longest texts there are.
+TEST(ConfigScriptWriter, LongestTextsMeetTheirBounds) {
   EXPECT_EQ(ConfigScriptLength(FullSetting(3)), 1036);
-  EXPECT_EQ(ConfigScriptLength(FullSetting(255)), 1038);
-  EXPECT_EQ(kMaxOneCurveScriptLength, 1038);
-  EXPECT_EQ(Written(FullSetting(255)).size(), 1038u);
+  EXPECT_EQ(Written(FullSetting(255)).size(), static_cast<size_t>(kMaxOneCurveScriptLength));
 
-  // Every slot of all four curves, a three-digit mode and the largest kinds field: well inside
-  // the host's 4,096 bytes.
+  // Every slot of all four curves, a three-digit mode, the largest kinds field and a target.
   CurveData all = FullSetting(255);
   for (ChannelCurve& curve : all.channel) {
     for (int i = 0; i < kChannelSlots; ++i) curve.points[i] = ControlPoint{i, i};
   }
   for (CurveKind& kind : all.kind) kind = kKindLinear;
-  EXPECT_EQ(Written(all).size(), 1819u);
-  EXPECT_EQ(kMaxConfigScriptLength, 1819);
+  all.target = kTargetLuma601;
+  EXPECT_EQ(Written(all).size(), static_cast<size_t>(kMaxConfigScriptLength));
+  EXPECT_EQ(ConfigScriptLength(all), kMaxConfigScriptLength);
 }
 
 TEST(ConfigScriptWriter, FourCurveFormOnlyWhenTheSettingsNeedIt) {
@@ -136,6 +136,35 @@ TEST(ConfigScriptWriter, FourCurveFormOnlyWhenTheSettingsNeedIt) {
   data.kind[kCurveBlue] = kKindLinear;
   data.mode = 130;
   EXPECT_EQ(Written(data), "Config(130,\"4034\",\"\",\"\",\"\",128)");
+}
+
+// The target is written, as a seventh argument, exactly when the master maps luma: every other
+// setting keeps the text it has always had.
+TEST(ConfigScriptWriter, TargetFormOnlyForALumaTarget) {
+  CurveData data = Fresh();
+  data.points[0] = ControlPoint{0x40, 0x34};
+  for (const auto& [target, text] : std::vector<std::pair<int, std::string>>{
+           {kTargetChannels, "Config(0,\"4034\")"},
+           {kTargetLuma709, "Config(0,\"4034\",\"\",\"\",\"\",0,1)"},
+           {kTargetLuma601, "Config(0,\"4034\",\"\",\"\",\"\",0,2)"},
+           {3, "Config(0,\"4034\")"},
+           {255, "Config(0,\"4034\")"}}) {
+    data.target = static_cast<MasterTarget>(target);
+    EXPECT_EQ(Written(data), text) << target;
+    EXPECT_EQ(ConfigScriptLength(data), static_cast<int>(text.size())) << target;
+  }
+}
+
+TEST(ConfigScriptReader, TargetArgumentNamesALumaTargetOrReadsAsTheChannels) {
+  const char* const texts[kCurveCount] = {"4034", "", "", ""};
+  for (const auto& [argument, target] : std::vector<std::pair<int32_t, int>>{
+           {0, kTargetChannels}, {1, kTargetLuma709}, {2, kTargetLuma601}, {3, kTargetChannels},
+           {-1, kTargetChannels}, {257, kTargetChannels}, {258, kTargetChannels}}) {
+    CurveData data = Fresh();
+    ApplyCurvesScript(data, 0, texts, 0, argument);
+    EXPECT_EQ(data.target, target) << argument;
+    ExpectSlot(data, 0, 0x40, 0x34);
+  }
 }
 
 TEST(ConfigScriptReader, FourCurveFormReadsEachCurveAndKind) {
@@ -366,6 +395,16 @@ TEST(ScriptConfig, ReadsTheHostsArgumentValues) {
   ScriptConfigCurves(nullptr, &fa, curves, 6);
   EXPECT_EQ(data.mode, 1);
   EXPECT_EQ(data.channel[kCurveGreen - 1].points[0].x, 128);
+  EXPECT_EQ(data.kind[kCurveGreen], kKindLinear);
+
+  CScriptValue targeted[7] = {};
+  std::copy(curves, curves + 6, targeted);
+  targeted[6].type = CScriptValue::T_INT;
+  targeted[6].u.l = 0x7777777700000002LL;
+  ScriptConfigWithTarget(nullptr, &fa, targeted, 6);
+  EXPECT_EQ(data.target, kTargetChannels);
+  ScriptConfigWithTarget(nullptr, &fa, targeted, 7);
+  EXPECT_EQ(data.target, kTargetLuma601);
   EXPECT_EQ(data.kind[kCurveGreen], kKindLinear);
 }
 

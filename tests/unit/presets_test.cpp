@@ -9,18 +9,24 @@
 
 namespace {
 
-// The preset of that name applied to a record whose mode and curves it must replace.
+// The preset of that name applied to a record whose mode, target and curves it must replace.
 CurveData Applied(const std::string& name) {
   CurveData data = Fresh();
   data.mode = kModeBlue;
+  data.target = kTargetLuma601;
   data.kind[kCurveRed] = kKindLinear;
   data.channel[0].points[5] = ControlPoint{10, 200};
+  bool found = false;
   for (int i = 0; i < kPresetCount; ++i) {
     if (name == kPresetNames[i]) {
       EXPECT_TRUE(ApplyPreset(data, i));
+      found = true;
     }
   }
+  EXPECT_TRUE(found) << name;
   EXPECT_EQ(data.mode, kModeRgb) << name;
+  EXPECT_EQ(data.target, name.compare(0, 5, "Luma ") == 0 ? kTargetLuma709 : kTargetChannels)
+      << name;
   return data;
 }
 
@@ -54,6 +60,16 @@ TEST(Presets, EachDoesWhatItsNameSays) {
   EXPECT_LT(cool.channel[0].lut[mid], mid);
   EXPECT_GT(cool.channel[2].lut[mid], mid);
   EXPECT_EQ(warm.channel[0].points[5].x, kEmpty) << "every slot replaced";
+
+  // On luma: the contrast S and a lift of the shadows that leaves black and white where they are.
+  const CurveData contrast = Applied("Luma contrast"), lift = Applied("Luma shadows lift");
+  EXPECT_LT(contrast.lut[64], 64);
+  EXPECT_GT(contrast.lut[192], 192);
+  EXPECT_GT(lift.lut[32], 40);
+  EXPECT_GT(lift.lut[64], 80);
+  EXPECT_EQ(lift.lut[0], 0);
+  EXPECT_EQ(lift.lut[255], 255);
+  for (int i = 1; i < kLutSize; ++i) EXPECT_GE(lift.lut[i], lift.lut[i - 1]) << i;
 }
 
 TEST(Presets, ANumberThatNamesNoPresetChangesNothing) {

@@ -14,6 +14,7 @@
 #include "engine/curve_tables.h"
 #include "engine/curve_data.h"
 #include "engine/spline.h"
+#include "tests/support/expected_pixel.h"
 #include "tests/win/module_test_support.h"
 #include "tools/filterhost/picture_io.h"
 
@@ -34,13 +35,15 @@ std::string Hex(int32_t value, bool upper) {
 }
 
 // A setting as a script line may carry it (mixed case, groups that hold no point, a short last
-// group; one curve or four with their kinds) and what saving it must give back.
+// group; one curve, or four with their kinds and perhaps a target) and what saving it must give
+// back.
 struct Setting {
   std::string line;
   std::string saved;
   ChannelMode mode;
   std::vector<ControlPoint> points[kCurveCount];  // packed, in order, by CurveIndex
   CurveKind kinds[kCurveCount];
+  MasterTarget target;
 };
 
 // A point text of up to maxGroups groups; the points it stands for are appended to points.
@@ -92,6 +95,7 @@ Setting RandomSetting(std::mt19937& random) {
   Setting s;
   s.mode = static_cast<ChannelMode>(static_cast<uint32_t>(modeArgument) & 0xFF);
   std::fill(std::begin(s.kinds), std::end(s.kinds), kKindSmooth);
+  s.target = kTargetChannels;
   const std::string master = RandomPointText(random, kSlotCount, s.points[kCurveMaster]);
   const std::string mode = std::to_string(s.mode);
   if (below(2) == 0) {
@@ -99,14 +103,20 @@ Setting RandomSetting(std::mt19937& random) {
     s.saved = "Config(" + mode + ",\"" + SavedPoints(s.points[kCurveMaster]) + "\")";
     return s;
   }
-  // The four-curve form; channel curves often empty, kinds often all smooth (or read as smooth),
-  // so that it is often saved in the one-curve form.
+  // The four-curve form, a third of the time with a target argument (one that names no luma
+  // target reads as the channels); channel curves often empty, kinds often all smooth (or read as
+  // smooth), so that it is often saved in the one-curve form.
   std::string texts[kCurveCount] = {master};
   for (int curve = kCurveRed; curve <= kCurveBlue; ++curve) {
     if (below(2) == 0) texts[curve] = RandomPointText(random, kChannelSlots, s.points[curve]);
   }
   const int32_t kinds = below(3) == 0 ? 0 : below(3) == 0 ? 0xFF : below(1 << 12);
-  bool fourCurves = false;
+  const bool withTarget = below(3) == 0;
+  static const int32_t kTargetArguments[] = {1, 2, 1, 2, 0, 3, -1, 258};
+  const int32_t targetArgument = kTargetArguments[below(8)];
+  if (withTarget && (targetArgument == 1 || targetArgument == 2))
+    s.target = static_cast<MasterTarget>(targetArgument);
+  bool fourCurves = s.target != kTargetChannels;
   for (int curve = 0; curve < kCurveCount; ++curve) {
     const int32_t field = (kinds >> (2 * curve)) & 3;
     s.kinds[curve] = static_cast<CurveKind>(field == 3 ? 0 : field);
@@ -114,7 +124,8 @@ Setting RandomSetting(std::mt19937& random) {
                  (curve != kCurveMaster && !s.points[curve].empty());
   }
   s.line = "Config(" + std::to_string(modeArgument) + ",\"" + texts[0] + "\",\"" + texts[1] +
-           "\",\"" + texts[2] + "\",\"" + texts[3] + "\"," + std::to_string(kinds) + ")";
+           "\",\"" + texts[2] + "\",\"" + texts[3] + "\"," + std::to_string(kinds) +
+           (withTarget ? "," + std::to_string(targetArgument) : "") + ")";
   s.saved = "Config(" + mode + ",\"" + SavedPoints(s.points[kCurveMaster]);
   if (fourCurves) {
     int32_t packed = 0;
@@ -122,7 +133,9 @@ Setting RandomSetting(std::mt19937& random) {
       s.saved += curve == 0 ? "" : "\",\"" + SavedPoints(s.points[curve]);
       packed |= s.kinds[curve] << (2 * curve);
     }
-    s.saved += "\"," + std::to_string(packed) + ")";
+    s.saved += "\"," + std::to_string(packed);
+    if (s.target != kTargetChannels) s.saved += "," + std::to_string(s.target);
+    s.saved += ")";
   } else {
     s.saved += "\")";
   }
@@ -144,19 +157,6 @@ std::vector<std::string> JobValues(const std::string& output, const std::string&
   return values;
 }
 
-// A channel goes through its own curve, then through the master curve where the mode maps it.
-uint32_t MapPixel(uint32_t in, const CurveData& data) {
-  uint32_t r = (in >> 16) & 0xFF, g = (in >> 8) & 0xFF, b = in & 0xFF;
-  r = static_cast<uint32_t>(data.channel[0].lut[r]) & 0xFF;
-  g = static_cast<uint32_t>(data.channel[1].lut[g]) & 0xFF;
-  b = static_cast<uint32_t>(data.channel[2].lut[b]) & 0xFF;
-  const ChannelMode m = data.mode;
-  if (m != kModeGreen && m != kModeBlue) r = static_cast<uint32_t>(data.lut[r]) & 0xFF;
-  if (m != kModeRed && m != kModeBlue) g = static_cast<uint32_t>(data.lut[g]) & 0xFF;
-  if (m != kModeRed && m != kModeGreen) b = static_cast<uint32_t>(data.lut[b]) & 0xFF;
-  return (r << 16) | (g << 8) | b;
-}
-
 std::string JobPicture(const std::string& stem, size_t job) {
   char name[64];
   std::snprintf(name, sizeof name, "%s%04u.png", stem.c_str(), static_cast<unsigned>(job + 1));
@@ -165,8 +165,9 @@ std::string JobPicture(const std::string& stem, size_t job) {
 
 // Save and reload through the host: the first run takes the random settings and saves them,
 // the second takes the saved lines. Both must save the same text (same mode, same points packed
-// in order, the one-curve form for every setting it can hold) and produce the same pictures,
-// which must be the input mapped through the tables those points and kinds give.
+// in order, the one-curve form for every setting it can hold, the target only where it is luma)
+// and produce the same pictures, which must be the input mapped through the tables those points
+// and kinds give, on the target given.
 TEST(FilterhostRoundTrip, ThousandsOfSeededSettings) {
   constexpr int kSettings = 2000;
   CreateDirectoryA("roundtrip", nullptr);
@@ -207,6 +208,7 @@ TEST(FilterhostRoundTrip, ThousandsOfSeededSettings) {
     std::memset(&expected, 0, sizeof expected);
     InitCurveData(expected);
     expected.mode = s.mode;
+    expected.target = s.target;
     for (int curve = 0; curve < kCurveCount; ++curve) {
       for (size_t k = 0; k < s.points[curve].size(); ++k) {
         CurvePoints(expected, curve)[k] = s.points[curve][k];
@@ -221,7 +223,7 @@ TEST(FilterhostRoundTrip, ThousandsOfSeededSettings) {
     ASSERT_EQ(a.pixels, b.pixels) << "job " << i + 1 << ": " << s.line;
     ASSERT_EQ(a.pixels.size(), input.pixels.size());
     for (size_t p = 0; p < input.pixels.size(); ++p) {
-      ASSERT_EQ(a.pixels[p], MapPixel(input.pixels[p], expected))
+      ASSERT_EQ(a.pixels[p], ExpectedPixel(expected, input.pixels[p]))
           << "job " << i + 1 << " pixel " << p << ": " << s.line;
     }
   }
@@ -249,7 +251,7 @@ TEST(FilterhostRawFrames, FramesFromStdinGoMappedToStdout) {
   data.points[0] = ControlPoint{64, 192};
   RebuildLut(data);
   std::vector<uint32_t> mapped(frame.size());
-  for (size_t i = 0; i < frame.size(); ++i) mapped[i] = MapPixel(frame[i], data);
+  for (size_t i = 0; i < frame.size(); ++i) mapped[i] = ExpectedPixel(data, frame[i]);
   EXPECT_EQ(run.out, RawFrames(mapped, 3));
   // With frames on stdout, the filter's lines and the progress go to stderr.
   EXPECT_NE(run.err.find("script: Config(3,\"40c0\")"), std::string::npos) << run.err;
@@ -374,13 +376,14 @@ TEST(FilterhostFailures, OneClearMessageAndANonZeroStatus) {
       {{TONARC_FAKE_NO_FILTER_PATH}, 1, "registered no filter"},
       {{"MODULE", "--script", "Levels(1)"}, 1,
        "unknown script function Levels; the filter offers Config(int, string), "
-       "Config(int, string, string, string, string, int)"},
+       "Config(int, string, string, string, string, int), "
+       "Config(int, string, string, string, string, int, int)"},
       {{"MODULE", "--script", "Config(1)"}, 1,
-       "Config takes (int, string) or (int, string, string, string, string, int) but was given "
-       "(int)"},
+       "Config takes (int, string) or (int, string, string, string, string, int) or "
+       "(int, string, string, string, string, int, int) but was given (int)"},
       {{"MODULE", "--script", "Config(\"1\",\"80c8\")"}, 1,
-       "Config takes (int, string) or (int, string, string, string, string, int) but was given "
-       "(string, string)"},
+       "Config takes (int, string) or (int, string, string, string, string, int) or "
+       "(int, string, string, string, string, int, int) but was given (string, string)"},
       {{"MODULE", "--script", "Config(4294967296,\"\")"}, 1,
        "but was given (64-bit int, string)"},
       {{"MODULE", "--script", "Config(0,\"80c8\""}, 1, "malformed script line"},

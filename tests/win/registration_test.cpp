@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/curve_data.h"
+#include "host/short_description.h"
 #include "tests/win/module_test_support.h"
 #include "tools/filterhost/module_host.h"
 
@@ -127,13 +128,16 @@ TEST_F(ModuleEntries, ScriptObjectHoldsConfigItsOverloadAndTheTerminator) {
   EXPECT_NE(functions[0].func_ptr, nullptr);
   EXPECT_STREQ(functions[0].name, "Config");
   EXPECT_STREQ(functions[0].arg_list, "0is");
-  // The overload follows at once with a null name, which is how the host finds it.
-  EXPECT_NE(functions[1].func_ptr, nullptr);
-  EXPECT_EQ(functions[1].name, nullptr);
-  EXPECT_STREQ(functions[1].arg_list, "0issssi");
-  EXPECT_EQ(functions[2].func_ptr, nullptr);
-  EXPECT_EQ(functions[2].name, nullptr);
-  EXPECT_EQ(functions[2].arg_list, nullptr);
+  // The overloads follow at once with a null name, which is how the host finds them.
+  const char* const overloads[] = {"0issssi", "0issssii"};
+  for (int i = 1; i <= 2; ++i) {
+    EXPECT_NE(functions[i].func_ptr, nullptr) << i;
+    EXPECT_EQ(functions[i].name, nullptr) << i;
+    EXPECT_STREQ(functions[i].arg_list, overloads[i - 1]);
+  }
+  EXPECT_EQ(functions[3].func_ptr, nullptr);
+  EXPECT_EQ(functions[3].name, nullptr);
+  EXPECT_EQ(functions[3].arg_list, nullptr);
 }
 
 // From here on the module is loaded through the shared host code, as filterhost loads it.
@@ -199,15 +203,21 @@ TEST_F(LoadedFilter, DescriptionNamesTheMode) {
     Script(instance, "Config(" + std::to_string(mode) + ",\"\")");
     EXPECT_EQ(Description(instance), text) << mode;
   }
-  // Channel curves in use and kinds other than smooth are named after the mode, briefly.
+  // Channel curves in use and kinds other than smooth are named after the mode, briefly; a luma
+  // target takes the mode's place.
   const std::vector<std::pair<std::string, std::string>> curves = {
       {"Config(0,\"\",\"80a0\",\"\",\"40c0\",4)", "(MODE = RGB, +R+B, monotone)"},
       {"Config(2,\"\",\"\",\"\",\"\",2)", "(MODE = Green, linear)"},
-      {"Config(2,\"\",\"01\",\"02\",\"03\",129)", "(MODE = Green, +R+G+B, monotone/linear)"}};
+      {"Config(2,\"\",\"01\",\"02\",\"03\",129)", "(MODE = Green, +R+G+B, monotone/linear)"},
+      {"Config(0,\"4034c0cc\",\"\",\"\",\"\",0,1)", "(MODE = Luma)"},
+      {"Config(3,\"\",\"80a0\",\"\",\"\",1,2)", "(MODE = Luma 601, +R, monotone)"},
+      {"Config(2,\"\",\"01\",\"02\",\"03\",129,2)",
+       "(MODE = Luma 601, +R+G+B, monotone/linear)"},
+      {"Config(2,\"\",\"\",\"\",\"\",0,3)", "(MODE = Green)"}};
   for (const auto& [line, text] : curves) {
     Script(instance, line);
     EXPECT_EQ(Description(instance), text) << line;
-    EXPECT_LT(text.size(), 40u);
+    EXPECT_LE(text.size() + 1, static_cast<size_t>(kMaxShortDescription));
   }
 }
 

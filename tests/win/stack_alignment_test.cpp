@@ -63,8 +63,10 @@ struct Outcome {
 };
 
 // Restores a curve through the script function, saves it with fssProc and maps a frame with
-// runProc, every callback entered with the given skew.
-Outcome RunCallbacks(FilterHost& host, uint32_t skew) {
+// runProc, every callback entered with the given skew. On luma the curve goes in through the
+// seven-argument call, with a green curve beside it, so that the frame takes the luma step after
+// the channel tables.
+Outcome RunCallbacks(FilterHost& host, uint32_t skew, bool luma) {
   Outcome outcome;
   FilterDefinition* const filter = host.filters()[0];
   FilterInstance instance;
@@ -72,16 +74,18 @@ Outcome RunCallbacks(FilterHost& host, uint32_t skew) {
   EXPECT_TRUE(instance.Create(filter, &host.services(), error)) << error;
   FilterActivation& fa = instance.activation();
 
-  char points[] = "10f0202040a06040809aa0b0c0d0e8ee";
-  char* pointText = points;
-  CScriptValue argv[2];
+  char points[] = "10f0202040a06040809aa0b0c0d0e8ee", green[] = "80a0", none[] = "";
+  char* texts[4] = {points, none, luma ? green : none, none};
+  CScriptValue argv[7];
   std::memset(argv, 0, sizeof argv);
-  argv[0].type = CScriptValue::T_INT;
-  argv[0].u.i = 0;
-  argv[1].type = CScriptValue::T_STR;
-  argv[1].u.s = &pointText;
-  const uint32_t scriptArgs[] = {0, Word(&fa), Word(argv), 2};
-  CallSkewed(reinterpret_cast<const void*>(filter->script_obj->func_list[0].func_ptr),
+  for (int i = 0; i < 7; ++i) {
+    argv[i].type = i >= 1 && i <= 4 ? CScriptValue::T_STR : CScriptValue::T_INT;
+    if (i >= 1 && i <= 4) argv[i].u.s = &texts[i - 1];
+  }
+  argv[6].u.i = kTargetLuma709;
+  const uint32_t argc = luma ? 7 : 2;
+  const uint32_t scriptArgs[] = {0, Word(&fa), Word(argv), argc};
+  CallSkewed(reinterpret_cast<const void*>(filter->script_obj->func_list[luma ? 2 : 0].func_ptr),
              scriptArgs, 4, skew);
   const CurveData& data = *reinterpret_cast<const CurveData*>(instance.block());
   outcome.lut.assign(data.lut, data.lut + kLutSize);
@@ -117,13 +121,17 @@ TEST(StackAlignment, CallbacksWorkWithTheStackAlignedToFourBytesOnly) {
   FilterHost host;
   std::string error;
   ASSERT_TRUE(host.Load(ModulePath(), error)) << error;
-  const Outcome aligned = RunCallbacks(host, 0);
-  EXPECT_EQ(aligned.script, "Config(0,\"10f0202040a06040809aa0b0c0d0e8ee\")");
-  for (const uint32_t skew : {4u, 8u, 12u}) {
-    const Outcome skewed = RunCallbacks(host, skew);
-    EXPECT_EQ(skewed.lut, aligned.lut) << skew;
-    EXPECT_EQ(skewed.script, aligned.script) << skew;
-    EXPECT_EQ(skewed.frame, aligned.frame) << skew;
+  for (const bool luma : {false, true}) {
+    const Outcome aligned = RunCallbacks(host, 0, luma);
+    EXPECT_EQ(aligned.script, luma ? "Config(0,\"10f0202040a06040809aa0b0c0d0e8ee\",\"\",\"80a0\","
+                                     "\"\",0,1)"
+                                   : "Config(0,\"10f0202040a06040809aa0b0c0d0e8ee\")");
+    for (const uint32_t skew : {4u, 8u, 12u}) {
+      const Outcome skewed = RunCallbacks(host, skew, luma);
+      EXPECT_EQ(skewed.lut, aligned.lut) << skew;
+      EXPECT_EQ(skewed.script, aligned.script) << skew;
+      EXPECT_EQ(skewed.frame, aligned.frame) << skew;
+    }
   }
 }
 
