@@ -22,43 +22,6 @@ struct ImportedCurves {
   ControlPoint* Points(int curve) { return curve == kCurveMaster ? master : channel[curve - 1]; }
 };
 
-// Builds a reason from pieces of text and numbers, cut at the buffer's end. A handful of messages
-// do not need a formatted-print library in the module.
-class Reason {
- public:
-  // A name inside a sentence: "the Red curve" reads as "the red curve".
-  struct Lower {
-    const char* text;
-  };
-
-  explicit Reason(char (&out)[kCurveFileReasonLength]) : out_(out) { out_[0] = '\0'; }
-  Reason& operator<<(const char* text) { return Append(text, false); }
-  Reason& operator<<(Lower name) { return Append(name.text, true); }
-  Reason& operator<<(uint32_t number) {
-    char text[11];
-    char* first = text + sizeof text - 1;
-    *first = '\0';
-    do {
-      *--first = static_cast<char>('0' + number % 10);
-      number /= 10;
-    } while (number != 0);
-    return *this << static_cast<const char*>(first);
-  }
-
- private:
-  Reason& Append(const char* text, bool lower) {
-    for (; *text != '\0' && length_ + 1 < kCurveFileReasonLength; ++text) {
-      const bool upper = *text >= 'A' && *text <= 'Z';
-      out_[length_++] = lower && upper ? static_cast<char>(*text - 'A' + 'a') : *text;
-    }
-    out_[length_] = '\0';
-    return *this;
-  }
-
-  char* out_;
-  int32_t length_ = 0;
-};
-
 class WordReader {
  public:
   WordReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}

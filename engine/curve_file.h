@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "engine/curve_data.h"
+#include "engine/reason.h"
 
 // The longest file WriteCurveFile makes: two header words, then a count word and the knots of
 // each curve, at most 256 for the master and a channel curve's 64 points with both ends added.
@@ -17,7 +18,7 @@ constexpr int32_t kMaxCurveFileBytes =
     4 + (2 + 4 * kSlotCount) + kChannelCurveCount * (2 + 4 * (kChannelSlots + 2));
 
 // Room for any reason ReadCurveFile gives, terminator included.
-constexpr int32_t kCurveFileReasonLength = 96;
+constexpr int32_t kCurveFileReasonLength = kReasonLength;
 
 // Reads a curve file into data: every curve's points and kind, the mode and target (RGB on the
 // channels, since the composite maps all three channels) and, afterwards, every table. An

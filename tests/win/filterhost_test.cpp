@@ -349,6 +349,48 @@ TEST(FilterhostOutput, PrintsNameDescriptionAndScriptLine) {
             "script: Config(1,\"4020\")\r\n");
 }
 
+// A picture of 1,000 pixels: red runs through 20..230, green through every level (0..231 four
+// times, 232..255 three times), blue through 40..140.
+Picture KnownLevels() {
+  Picture picture;
+  picture.width = 100;
+  picture.height = 10;
+  for (uint32_t i = 0; i < 1000; ++i) {
+    picture.pixels.push_back((20 + i % 211) << 16 | (i % 256) << 8 | (40 + i % 101));
+  }
+  return picture;
+}
+
+TEST(FilterhostAutoCurves, StretchesThePicturesLevelsIntoTheSettingsLine) {
+  std::string error;
+  ASSERT_TRUE(WritePng("known_levels.png", KnownLevels(), error)) << error;
+  Picture flat;
+  flat.width = flat.height = 10;
+  flat.pixels.assign(100, 0x4D4D4D);
+  ASSERT_TRUE(WritePng("flat.png", flat, error)) << error;
+  const struct {
+    const char* picture;
+    const char* which;
+    std::string out;
+  } cases[] = {
+      // 3,000 values: more than 3 lie at or below 0 (green's four) and at or above 254, not 255.
+      {"known_levels.png", "contrast", "script: Config(0,\"0000feff\",\"\",\"\",\"\",2)\r\n"},
+      // 1,000 values a channel: more than one at each end of each channel's range.
+      {"known_levels.png", "colour",
+       "script: Config(2,\"80c8\",\"1400e6ff\",\"0000ffff\",\"28008cff\",168)\r\n"},
+      {"flat.png", "contrast",
+       "auto contrast: Nearly every level in the frame is 77, so there is no range to stretch.\r\n"
+       "description: (MODE = Green)\r\nscript: Config(2,\"80c8\")\r\n"},
+  };
+  for (const auto& c : cases) {
+    const ProgramResult run = Filterhost({ModulePath(), "--script", "Config(2,\"80c8\")", "--in",
+                                          c.picture, "--auto", c.which});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_GE(run.out.size(), c.out.size()) << run.out;
+    EXPECT_EQ(run.out.substr(run.out.size() - c.out.size()), c.out) << c.which;
+  }
+}
+
 // Each failure: the exit status, and the one line of stderr that says what went wrong.
 struct FailureCase {
   std::vector<std::string> arguments;  // after filterhost; "MODULE" stands for tonarc.vdf
@@ -397,6 +439,12 @@ TEST(FilterhostFailures, OneClearMessageAndANonZeroStatus) {
        "cannot read picture not_a_picture.png: not a PNG or BMP picture"},
       {{"MODULE", "--jobs", "empty_jobs.txt"}, 1, "empty_jobs.txt holds no job"},
       {{"MODULE", "--script-file", "missing.txt"}, 1, "cannot open missing.txt"},
+      {{"MODULE", "--auto", "levels"}, 2, "--auto needs contrast or colour"},
+      {{"MODULE", "--auto", "colour"}, 2, "--auto needs --in or --sample"},
+      {{"MODULE", "--jobs", "two_jobs.txt", "--export-cube", "x.cube"}, 2,
+       "--export-cube needs %d for the job number"},
+      {{"MODULE", "--export-cube", "no_such_folder/x.cube"}, 1,
+       "cannot create no_such_folder/x.cube"},
   };
   for (const FailureCase& c : cases) {
     std::vector<std::string> arguments = c.arguments;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tools/filterhost/configure.h"
+#include "tools/filterhost/curve_settings.h"
 #include "tools/filterhost/module_host.h"
 #include "tools/filterhost/picture_io.h"
 
@@ -49,6 +50,12 @@ constexpr char kUsage[] =
     "      --configure         open the filter's configuration dialog after the script lines,\n"
     "                          with a preview of the picture (--in, or the sample picture);\n"
     "                          the lines printed after it show the settings it was left with\n"
+    "      --auto contrast|colour\n"
+    "                          tonarc's Auto contrast or Auto colour from the picture's\n"
+    "                          levels, after the script lines (--out is then optional)\n"
+    "      --export-cube FILE  write tonarc's settings, as they are left, as a .cube LUT\n"
+    "                          (a 1D table, or a 3D table for a luma target); with --jobs,\n"
+    "                          %d or %04d in the name stands for the job number\n"
     "\n"
     "pictures:\n"
     "  -i, --in PICTURE        filter a PNG or BMP picture\n"
@@ -76,6 +83,9 @@ struct Options {
   std::string saveInput;
   bool raw = false;
   bool configure = false;
+  bool autoCurves = false;
+  AutoCurves autoKind = AutoCurves::kContrast;
+  std::string exportCube;
   int32_t rawWidth = 0;
   int32_t rawHeight = 0;
 };
@@ -186,6 +196,14 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
       if (!value(options.in)) return usage(arg + " needs a picture");
     } else if (arg == "--configure") {
       options.configure = true;
+    } else if (arg == "--auto") {
+      if (!value(text) || (text != "contrast" && text != "colour")) {
+        return usage("--auto needs contrast or colour");
+      }
+      options.autoCurves = true;
+      options.autoKind = text == "contrast" ? AutoCurves::kContrast : AutoCurves::kColour;
+    } else if (arg == "--export-cube") {
+      if (!value(options.exportCube)) return usage(arg + " needs a file name");
     } else if (arg == "--sample") {
       options.sample = true;
     } else if (arg == "-o" || arg == "--out") {
@@ -210,7 +228,10 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
   if (!options.in.empty() && options.sample) return usage("give either --in or --sample");
   const bool picture = !options.in.empty() || options.sample;
   if (picture && options.raw) return usage("--raw cannot be combined with a picture");
-  if (picture && options.out.empty()) return usage("a picture needs --out");
+  if (picture && options.out.empty() && !options.autoCurves) {
+    return usage("a picture needs --out");
+  }
+  if (options.autoCurves && !picture) return usage("--auto needs --in or --sample");
   if (!picture && !options.out.empty()) return usage("--out needs --in or --sample");
   if (!options.saveInput.empty() && !picture) return usage("--save-input needs a picture");
   if (options.raw && !options.jobsFile.empty()) return usage("raw frames take a single job");
@@ -354,9 +375,13 @@ bool ReadJobs(const Options& options, std::vector<Job>& jobs, Failure& failure) 
   }
   // Several jobs writing one picture would overwrite each other's.
   std::string unused;
-  if (!options.out.empty() && jobs.size() > 1 && !NumberedPath(options.out, 1, unused)) {
-    failure = Failure{kExitUsage, "with several jobs, --out needs %d for the job number"};
-    return false;
+  for (const auto& [option, path] : {std::make_pair("--out", &options.out),
+                                     std::make_pair("--export-cube", &options.exportCube)}) {
+    if (!path->empty() && jobs.size() > 1 && !NumberedPath(*path, 1, unused)) {
+      failure = Failure{kExitUsage, std::string("with several jobs, ") + option +
+                                        " needs %d for the job number"};
+      return false;
+    }
   }
   return true;
 }
@@ -390,6 +415,36 @@ FilterDefinition* ChosenFilter(const FilterHost& host, const Options& options, F
 // One job on a new instance: its script lines, the dialog with --configure, the description and
 // saved script line printed to info (prefixed with the job number when there are jobs), then the
 // picture or the raw frames filtered.
+// What follows the script lines, each step seeing the settings the one before left: automatic
+// curves, the dialog, then the LUT file of the settings as they end up.
+bool SettleSettings(FilterInstance& instance, const FilterHost& host, const Options& options,
+                    int number, const Picture& input, FILE* info, const std::string& prefix,
+                    std::string& error) {
+  if (options.autoCurves) {
+    std::string note;
+    if (!ApplyAutoCurves(instance, options.autoKind, input, note, error)) {
+      error = prefix + error;
+      return false;
+    }
+    const char* const name = options.autoKind == AutoCurves::kContrast ? "contrast" : "colour";
+    if (!note.empty()) std::fprintf(info, "%sauto %s: %s\n", prefix.c_str(), name, note.c_str());
+  }
+  if (options.configure &&
+      !ConfigureInstance(instance, host.services(),
+                         input.pixels.empty() ? SamplePicture() : input, error)) {
+    return false;
+  }
+  if (!options.exportCube.empty()) {
+    std::string path = options.exportCube;
+    if (!options.jobsFile.empty()) NumberedPath(options.exportCube, number, path);
+    if (!ExportCube(instance, path, error)) {
+      error = prefix + error;
+      return false;
+    }
+  }
+  return true;
+}
+
 bool RunJob(const FilterHost& host, FilterDefinition* filter, const Options& options,
             const Job& job, int number, const Picture& input, FILE* info, Failure& failure) {
   const bool numbered = !options.jobsFile.empty();
@@ -406,9 +461,7 @@ bool RunJob(const FilterHost& host, FilterDefinition* filter, const Options& opt
       return fail(prefix + job.origins[k] + ": " + error);
     }
   }
-  if (options.configure &&
-      !ConfigureInstance(instance, host.services(),
-                         input.pixels.empty() ? SamplePicture() : input, error)) {
+  if (!SettleSettings(instance, host, options, number, input, info, prefix, error)) {
     return fail(error);
   }
   std::string description, script;
@@ -420,7 +473,7 @@ bool RunJob(const FilterHost& host, FilterDefinition* filter, const Options& opt
   std::fprintf(info, "%sscript: %s\n", prefix.c_str(),
                saved ? script.c_str() : "(none: the filter saves no settings)");
 
-  if (!input.pixels.empty()) {
+  if (!options.out.empty()) {
     std::string outPath = options.out;
     if (numbered) NumberedPath(options.out, number, outPath);
     if (!RunPicture(instance, input, outPath, failure)) {
