@@ -1,5 +1,6 @@
 #include "editor/config_dialog.h"
 
+#include "editor/auto_curves.h"
 #include "editor/curve_file_dialog.h"
 #include "editor/dialog_keys.h"
 #include "editor/edit_refresh.h"
@@ -153,6 +154,10 @@ INT_PTR OnCommand(HWND dialog, EditorState& editor, int id, int code) {
       return TRUE;
     case IDC_SAMPLE:
       SampleCurrentFrame(dialog, editor);
+      return TRUE;
+    case IDC_AUTO_CONTRAST:
+    case IDC_AUTO_COLOUR:
+      OnAutoCurves(dialog, editor, id == IDC_AUTO_COLOUR);
       return TRUE;
     case IDC_LOAD:
       OnLoad(dialog, editor);

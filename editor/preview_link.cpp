@@ -1,5 +1,6 @@
 #include "editor/preview_link.h"
 
+#include "editor/auto_curves.h"
 #include "editor/edit_refresh.h"
 #include "editor/resource.h"
 #include "host/activation.h"
@@ -12,6 +13,7 @@ void SampleArrived(void* frame, int32_t, int32_t, void* context) {
   FramePixels pixels;
   if (editor == nullptr || !PixelsOfSample(frame, pixels)) return;
   KeepSample(editor->sample, pixels);
+  EnableAutoButtons(dialog, *editor);
 }
 
 void PreviewShownOrHidden(bool shown, void* context) {

@@ -230,13 +230,22 @@ TEST_F(DialogResource, TheOriginalControlsKeepTheirIdsPlacesAndOrder) {
 TEST(DialogWindow, TabOrderRunsApplyCancelResetPreviewSelectorThenTheEditorsControls) {
   CurveData data = Fresh();
   gui::OpenDialog dlg(data);
-  // The number fields are enabled only while there is a current point.
+  // The number fields are enabled only while there is a current point, the automatic curves
+  // once a frame has been sampled.
   dlg.LeftPress(dlg.At(100, 100));
   dlg.LeftRelease(dlg.At(100, 100));
-  const int order[] = {IDOK,        IDCANCEL,        IDC_RESET,        IDC_PREVIEW, IDC_MODE,
-                       IDC_CURVE,   IDC_KIND,        IDC_PRESET,       IDC_POINT_INPUT,
-                       IDC_POINT_OUTPUT, IDC_SAMPLE, IDC_LOAD,         IDC_SAVE,    IDC_UNDO,
-                       IDC_REDO,    IDOK};
+  uint32_t pixel = 0x00406080;
+  dlg.preview.frame = VFBitmap{};
+  dlg.preview.frame.data = &pixel;
+  dlg.preview.frame.w = dlg.preview.frame.h = 1;
+  dlg.preview.frame.pitch = 4;
+  dlg.Command(IDC_PREVIEW);
+  gui::PumpMessages();
+  const int order[] = {IDOK,       IDCANCEL,          IDC_RESET,       IDC_PREVIEW,
+                       IDC_MODE,   IDC_CURVE,         IDC_KIND,        IDC_PRESET,
+                       IDC_POINT_INPUT,  IDC_POINT_OUTPUT, IDC_SAMPLE,  IDC_AUTO_CONTRAST,
+                       IDC_AUTO_COLOUR,  IDC_LOAD,    IDC_SAVE,        IDC_UNDO,
+                       IDC_REDO,   IDOK};
   for (size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(dlg.window, dlg.Item(order[i]), FALSE), dlg.Item(order[i + 1]))
         << "after id " << order[i];
