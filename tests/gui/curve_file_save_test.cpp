@@ -369,4 +369,61 @@ TEST(CurveFileLoad, TheContentsPickTheReader) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// The save dialog as a user meets it: a name typed without an extension, with a type picked from
+// the list, is saved in that type under that name with the type's extension.
+struct SaveDialogVisit {
+  std::string typed;
+  int typeItem;
+  bool filled = false;
+};
+SaveDialogVisit* visiting = nullptr;
+
+void CALLBACK FillTheSaveDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = FindWindowA("#32770", "Save As");
+  if (box == nullptr || visiting == nullptr || visiting->filled) return;
+  visiting->filled = true;
+  // The type list, and the name field: an edit box in older dialogs, a combo box in newer ones.
+  constexpr int kTypes = 0x470, kNames[] = {0x480, 0x47C};
+  HWND types = GetDlgItem(box, kTypes);
+  SendMessageA(types, CB_SETCURSEL, visiting->typeItem, 0);
+  for (int code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+    SendMessageA(box, WM_COMMAND, MAKEWPARAM(kTypes, code), reinterpret_cast<LPARAM>(types));
+  }
+  for (int name : kNames) {
+    SendMessageA(box, CDM_SETCONTROLTEXT, name, reinterpret_cast<LPARAM>(visiting->typed.c_str()));
+  }
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST(CurveFileSave, TheTypePickedInTheSaveDialogGivesTheExtensionAndTheWriter) {
+  CurveData data = Fresh();  // monotone: a curves file saved by mistake would need no notice
+  data.kind[kCurveMaster] = kKindMonotone;
+  data.points[0] = ControlPoint{64, 40};
+  RebuildAllCurves(data);
+  const struct {
+    int typeItem;
+    const char* name;
+    Bytes (*file)(const CurveData&);
+  } cases[] = {
+      {1, "grade.cube", CubeOf},
+      {2, "grade.amp", TableOf},
+  };
+  const std::string folder = TempFolder();
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SaveDialogVisit visit{folder + "grade", c.typeItem};
+    visiting = &visit;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, FillTheSaveDialog);
+    SaveCurvesChosenByUser(nullptr, data);
+    KillTimer(nullptr, timer);
+    visiting = nullptr;
+    EXPECT_TRUE(visit.filled);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{c.name});
+    EXPECT_EQ(ReadAll(folder + c.name), c.file(data));
+    RemoveFile(folder + c.name);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 }  // namespace
