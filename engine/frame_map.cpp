@@ -292,8 +292,16 @@ int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame) {
     MapFramePlain(data, frame);
     return 0;
   }
-  if (!FramePathRuns(path)) path = FramePath::kScalar;
-  const FramePlan plan = PlanFrame(data);
+  return MapPlannedFrameOn(path, PlanFrame(data), frame);
+}
+
+int MapFrame(const CurveData& data, const FrameSpan& frame) {
+  return MapFrameOn(FastestFramePath(), data, frame);
+}
+
+int MapPlannedFrameOn(FramePath path, const FramePlan& plan, const FrameSpan& frame) {
+  if (frame.width <= 0 || frame.height <= 0) return 0;
+  if (path == FramePath::kPlain || !FramePathRuns(path)) path = FramePath::kScalar;
   switch (path) {
     case FramePath::kAvx512: MapFrameAvx512(plan, frame); break;
     default: MapFrameScalar(plan, frame);
@@ -301,6 +309,6 @@ int MapFrameOn(FramePath path, const CurveData& data, const FrameSpan& frame) {
   return 0;
 }
 
-int MapFrame(const CurveData& data, const FrameSpan& frame) {
-  return MapFrameOn(FastestFramePath(), data, frame);
+int MapPlannedFrame(const FramePlan& plan, const FrameSpan& frame) {
+  return MapPlannedFrameOn(FastestFramePath(), plan, frame);
 }

@@ -51,6 +51,11 @@ struct FramePlan {
 
 FramePlan PlanFrame(const CurveData& data);
 
+// MapFrame and MapFrameOn from a plan composed beforehand: the same bytes, without composing. The
+// plain loop works from the settings themselves, so here it is the scalar path.
+int MapPlannedFrame(const FramePlan& plan, const FrameSpan& frame);
+int MapPlannedFrameOn(FramePath path, const FramePlan& plan, const FrameSpan& frame);
+
 // Maps one row of `width` pixels with a path's own per-frame tables.
 using RowMapper = void (*)(const void* tables, const unsigned char* src, unsigned char* dst,
                            int32_t width);

@@ -20,6 +20,66 @@ double EndTangent(double h0, double h1, double d0, double d1) {
   return m;
 }
 
+// The walks below give the curve's y at x = i / perLevel for i = 0 .. 255 * perLevel, in order,
+// to put(i, y). With one position per level they are the tables' own arithmetic, so the tables
+// stay what they have always been; with more they are the same curve between the levels.
+
+template <typename Put>
+void WalkLinear(const Knots& knots, int32_t perLevel, Put put) {
+  int32_t k = 0;
+  for (int32_t i = 0; i <= 255 * perLevel; ++i) {
+    const double x = static_cast<double>(i) / perLevel;
+    // The first segment that holds x: a knot belongs to the segment that ends there.
+    while (x > knots.x[k + 1]) ++k;
+    const double xk = knots.x[k], yk = knots.y[k];
+    const double h = static_cast<double>(knots.x[k + 1]) - xk;
+    const double rise = static_cast<double>(knots.y[k + 1]) - yk;
+    put(i, yk + (rise * (x - xk)) / h);
+  }
+}
+
+template <typename Put>
+void WalkMonotone(const Knots& knots, int32_t perLevel, Put put) {
+  const int32_t n = knots.count;
+  double h[kMaxKnots], d[kMaxKnots], m[kMaxKnots];
+  for (int32_t k = 0; k < n - 1; ++k) {
+    h[k] = static_cast<double>(knots.x[k + 1]) - knots.x[k];
+    d[k] = (static_cast<double>(knots.y[k + 1]) - knots.y[k]) / h[k];
+  }
+  if (n == 2) {
+    m[0] = m[1] = d[0];
+  } else {
+    for (int32_t k = 1; k < n - 1; ++k) {
+      // A knot between a rise and a fall, or next to a flat interval, is an extremum: flat there.
+      if (!((d[k - 1] > 0.0 && d[k] > 0.0) || (d[k - 1] < 0.0 && d[k] < 0.0))) {
+        m[k] = 0.0;
+        continue;
+      }
+      const double w1 = 2.0 * h[k] + h[k - 1];
+      const double w2 = h[k] + 2.0 * h[k - 1];
+      m[k] = (w1 + w2) / (w1 / d[k - 1] + w2 / d[k]);
+    }
+    m[0] = EndTangent(h[0], h[1], d[0], d[1]);
+    m[n - 1] = EndTangent(h[n - 2], h[n - 3], d[n - 2], d[n - 3]);
+  }
+
+  int32_t k = 0;
+  for (int32_t i = 0; i <= 255 * perLevel; ++i) {
+    const double x = static_cast<double>(i) / perLevel;
+    // Segment k holds x_k <= x < x_k+1; the last one also holds its end knot.
+    while (k < n - 2 && x >= knots.x[k + 1]) ++k;
+    const double t = (x - static_cast<double>(knots.x[k])) / h[k];
+    const double t2 = t * t;
+    const double t3 = t2 * t;
+    const double h00 = 2.0 * t3 - 3.0 * t2 + 1.0;
+    const double h10 = t3 - 2.0 * t2 + t;
+    const double h01 = -2.0 * t3 + 3.0 * t2;
+    const double h11 = t3 - t2;
+    put(i, ((h00 * knots.y[k] + (h10 * h[k]) * m[k]) + h01 * knots.y[k + 1]) +
+               (h11 * h[k]) * m[k + 1]);
+  }
+}
+
 }  // namespace
 
 void CollectKnots(const ControlPoint* points, int32_t slotCount, Knots& knots) {
@@ -51,15 +111,12 @@ void BuildLinearTable(const ControlPoint* points, int32_t slotCount, int32_t (&l
 }
 
 void BuildLinearTable(const Knots& knots, int32_t (&lut)[kLutSize]) {
-  int32_t k = 0;
-  for (int32_t x = 0; x < kLutSize; ++x) {
-    // The first segment that holds x: a knot belongs to the segment that ends there.
-    while (x > knots.x[k + 1]) ++k;
-    const double xk = knots.x[k], yk = knots.y[k];
-    const double h = static_cast<double>(knots.x[k + 1]) - xk;
-    const double rise = static_cast<double>(knots.y[k + 1]) - yk;
-    lut[x] = TableEntry(yk + (rise * (x - xk)) / h);
-  }
+  WalkLinear(knots, 1, [&](int32_t x, double y) { lut[x] = TableEntry(y); });
+}
+
+void SampleLinearCurve(const Knots& knots, int32_t samplesPerLevel, float* samples) {
+  WalkLinear(knots, samplesPerLevel,
+             [&](int32_t i, double y) { samples[i] = static_cast<float>(y); });
 }
 
 void BuildMonotoneTable(const ControlPoint* points, int32_t slotCount, int32_t (&lut)[kLutSize]) {
@@ -69,42 +126,10 @@ void BuildMonotoneTable(const ControlPoint* points, int32_t slotCount, int32_t (
 }
 
 void BuildMonotoneTable(const Knots& knots, int32_t (&lut)[kLutSize]) {
-  const int32_t n = knots.count;
-  double h[kMaxKnots], d[kMaxKnots], m[kMaxKnots];
-  for (int32_t k = 0; k < n - 1; ++k) {
-    h[k] = static_cast<double>(knots.x[k + 1]) - knots.x[k];
-    d[k] = (static_cast<double>(knots.y[k + 1]) - knots.y[k]) / h[k];
-  }
-  if (n == 2) {
-    m[0] = m[1] = d[0];
-  } else {
-    for (int32_t k = 1; k < n - 1; ++k) {
-      // A knot between a rise and a fall, or next to a flat interval, is an extremum: flat there.
-      if (!((d[k - 1] > 0.0 && d[k] > 0.0) || (d[k - 1] < 0.0 && d[k] < 0.0))) {
-        m[k] = 0.0;
-        continue;
-      }
-      const double w1 = 2.0 * h[k] + h[k - 1];
-      const double w2 = h[k] + 2.0 * h[k - 1];
-      m[k] = (w1 + w2) / (w1 / d[k - 1] + w2 / d[k]);
-    }
-    m[0] = EndTangent(h[0], h[1], d[0], d[1]);
-    m[n - 1] = EndTangent(h[n - 2], h[n - 3], d[n - 2], d[n - 3]);
-  }
+  WalkMonotone(knots, 1, [&](int32_t x, double y) { lut[x] = TableEntry(y); });
+}
 
-  int32_t k = 0;
-  for (int32_t x = 0; x < kLutSize; ++x) {
-    // Segment k holds x_k <= x < x_k+1; the last one also holds its end knot.
-    while (k < n - 2 && x >= knots.x[k + 1]) ++k;
-    const double t = (x - static_cast<double>(knots.x[k])) / h[k];
-    const double t2 = t * t;
-    const double t3 = t2 * t;
-    const double h00 = 2.0 * t3 - 3.0 * t2 + 1.0;
-    const double h10 = t3 - 2.0 * t2 + t;
-    const double h01 = -2.0 * t3 + 3.0 * t2;
-    const double h11 = t3 - t2;
-    const double y = ((h00 * knots.y[k] + (h10 * h[k]) * m[k]) + h01 * knots.y[k + 1]) +
-                     (h11 * h[k]) * m[k + 1];
-    lut[x] = TableEntry(y);
-  }
+void SampleMonotoneCurve(const Knots& knots, int32_t samplesPerLevel, float* samples) {
+  WalkMonotone(knots, samplesPerLevel,
+               [&](int32_t i, double y) { samples[i] = static_cast<float>(y); });
 }

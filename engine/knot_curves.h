@@ -37,3 +37,9 @@ void BuildMonotoneTable(const ControlPoint* points, int32_t slotCount, int32_t (
 // 255, y in 0..255.
 void BuildLinearTable(const Knots& knots, int32_t (&lut)[kLutSize]);
 void BuildMonotoneTable(const Knots& knots, int32_t (&lut)[kLutSize]);
+
+// The same two curves at real input levels, for samples of more than 8 bits: y at
+// x = i / samplesPerLevel for every i from 0 to 255 * samplesPerLevel, neither rounded nor
+// clamped. With one sample per level these are the tables before rounding.
+void SampleLinearCurve(const Knots& knots, int32_t samplesPerLevel, float* samples);
+void SampleMonotoneCurve(const Knots& knots, int32_t samplesPerLevel, float* samples);

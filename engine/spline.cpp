@@ -272,7 +272,79 @@ void HermiteSegment::Emit(float x0, float y0, LutFill& fill) const {
   }
 }
 
+// One segment of the path as cubics in its parameter t in 0..1: X(t) = ((ax t + bx) t + cx) t + dx,
+// and the same for Y, from the Hermite form the walk uses.
+struct SegmentCubic {
+  double a, b, c, d;
+
+  SegmentCubic(double start, double chord, double startTangent, double endTangent)
+      : a(-2.0 * chord + startTangent + endTangent),
+        b(3.0 * chord - 2.0 * startTangent - endTangent),
+        c(startTangent),
+        d(start) {}
+  double At(double t) const { return ((a * t + b) * t + c) * t + d; }
+  // The largest |d2X/dt2| on 0..1, which is linear in t: at an end.
+  double Bend() const { return std::fmax(std::fabs(2.0 * b), std::fabs(6.0 * a + 2.0 * b)); }
+};
+
+// The path is followed by straight steps that stay within this many levels of it: a chord over a
+// parameter step dt departs from the path by at most dt^2 / 8 times its second derivative.
+constexpr double kChordError = 2e-5;
+// A bound on the steps of one segment: a damaged block's spline may run far outside the square.
+constexpr int32_t kMaxSampleSteps = 1 << 16;
+
+// Writes, at every sample position between the path's points a and b, the y of the straight line
+// from a to b there, in the order the path passes them.
+void SampleStep(double xa, double ya, double xb, double yb, int32_t perLevel, float* samples) {
+  const double last = 255.0 * perLevel;
+  double from = std::ceil(std::fmin(xa, xb) * perLevel), to = std::floor(std::fmax(xa, xb) * perLevel);
+  if (from < 0.0) from = 0.0;
+  if (to > last) to = last;
+  if (from > to) return;
+  const int32_t first = static_cast<int32_t>(from), end = static_cast<int32_t>(to);
+  for (int32_t n = 0; n <= end - first; ++n) {
+    const int32_t i = xa <= xb ? first + n : end - n;
+    const double x = static_cast<double>(i) / perLevel;
+    samples[i] = static_cast<float>(xa == xb ? yb : ya + (yb - ya) * ((x - xa) / (xb - xa)));
+  }
+}
+
 }  // namespace
+
+void SampleSmoothCurve(const ControlPoint* points, int32_t slotCount, int32_t samplesPerLevel,
+                       float* samples) {
+  const int32_t count = 255 * samplesPerLevel + 1;
+  for (int32_t i = 0; i < count; ++i) samples[i] = static_cast<float>(i) / samplesPerLevel;
+  ControlPoint polygon[kMaxPolygon];
+  const int32_t knots = BuildControlPolygon(points, slotCount, polygon);
+  if (knots == 0) return;
+  ToneSpline spline(polygon, knots);
+  spline.Fit();
+  for (int32_t k = 0; k < spline.count - 1; ++k) {
+    const SegmentCubic x(spline.knotX[k], spline.chordX[k], spline.tangentX[k],
+                         spline.endTangentX[k]);
+    const SegmentCubic y(spline.knotY[k], spline.chordY[k], spline.tangentY[k],
+                         spline.endTangentY[k]);
+    // A damaged block's spline may diverge; the walk drops such samples, and so does this.
+    if (!std::isfinite(x.a + x.b + x.c + x.d + y.a + y.b + y.c + y.d)) continue;
+    // Steps short enough that the straight line between two is within kChordError of the path;
+    // they follow t, so that where the path loops back over x the last pass wins.
+    const double wanted = std::ceil(std::sqrt((x.Bend() + y.Bend()) / (8.0 * kChordError)));
+    const int32_t steps = !(wanted >= 1.0)              ? 1
+                          : wanted > kMaxSampleSteps ? kMaxSampleSteps
+                                                     : static_cast<int32_t>(wanted);
+    double xa = spline.knotX[k], ya = spline.knotY[k];
+    for (int32_t step = 1; step <= steps; ++step) {
+      const double t = static_cast<double>(step) / steps;
+      // The segment's end is its next knot exactly, so that neighbouring segments meet.
+      const double xb = step == steps ? double{spline.knotX[k + 1]} : x.At(t);
+      const double yb = step == steps ? double{spline.knotY[k + 1]} : y.At(t);
+      SampleStep(xa, ya, xb, yb, samplesPerLevel, samples);
+      xa = xb;
+      ya = yb;
+    }
+  }
+}
 
 int32_t BuildSmoothTable(const ControlPoint* points, int32_t slotCount,
                          int32_t (&lut)[kLutSize]) {

@@ -20,3 +20,10 @@
 // there is none, otherwise the walk's samples over the identity, and 255 at entry 255 (the fixed
 // end). Returns the number of samples the walk produced (0 when no spline is built).
 int32_t BuildSmoothTable(const ControlPoint* points, int32_t slotCount, int32_t (&lut)[kLutSize]);
+
+// The same smooth curve at real input levels, for samples of more than 8 bits: at every
+// x = i / samplesPerLevel, i from 0 to 255 * samplesPerLevel, the y of the path where it passes
+// over x, the last pass winning where the path loops back, as in the table; neither rounded nor
+// clamped. The identity where no slot is valid.
+void SampleSmoothCurve(const ControlPoint* points, int32_t slotCount, int32_t samplesPerLevel,
+                       float* samples);

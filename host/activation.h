@@ -31,10 +31,12 @@ struct FramePixels {
   ptrdiff_t pitch;
 };
 
-// The frame a preview's sample callback receives; false when there is none.
+// The frame a preview's sample callback receives; false when there is none, or when it is not
+// 32-bit RGB: the newer hosts hand over the filter's input in its own format, and for any other
+// format their old fields describe one plane of it (depth 0), not 32-bit pixels.
 inline bool PixelsOfSample(const void* frame, FramePixels& pixels) {
   const VFBitmap* bitmap = static_cast<const VFBitmap*>(frame);
-  if (bitmap == nullptr || bitmap->data == nullptr) return false;
+  if (bitmap == nullptr || bitmap->data == nullptr || bitmap->depth != 32) return false;
   pixels = FramePixels{bitmap->data, bitmap->w, bitmap->h, bitmap->pitch};
   return true;
 }

@@ -28,6 +28,7 @@ struct KnownFrame {
       pixels[(i / 150) * 160 + i % 150] = red << 16 | 100 << 8 | 150;
     }
     bitmap.data = pixels.data();
+    bitmap.depth = 32;
     bitmap.w = 150;
     bitmap.h = 2;
     bitmap.pitch = 160 * 4;

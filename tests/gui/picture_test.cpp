@@ -80,6 +80,7 @@ TEST(Picture, DialogPng) {
   }
   gui::RecordingPreview preview;
   preview.frame.data = frame.data();
+  preview.frame.depth = 32;
   preview.frame.w = static_cast<int32_t>(frame.size());
   preview.frame.h = 1;
   preview.frame.pitch = 4 * static_cast<ptrdiff_t>(frame.size());

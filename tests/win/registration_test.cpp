@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/curve_data.h"
+#include "host/instance_block.h"
 #include "host/short_description.h"
 #include "tests/win/module_test_support.h"
 #include "tools/filterhost/module_host.h"
@@ -69,8 +70,9 @@ TEST_F(ModuleEntries, ExportsAreUndecorated) {
   }
 }
 
+// Hosts below interface 16 (the newer ones are in host_versions_test.cpp).
 TEST_F(ModuleEntries, SuccessWritesEightAndFourWhateverTheHostPutThere) {
-  for (const int before : {0, -1, 4, 8, 9, 12345}) {
+  for (const int before : {0, -1, 4, 8, 9, 12, 15}) {
     int version = before, compatible = before;
     registration.addCalls = 0;
     EXPECT_EQ(Register(version, compatible), 0) << before;
@@ -102,8 +104,9 @@ TEST_F(ModuleEntries, FailedAddFilterReturnsOneAndWritesNeitherOutput) {
 }
 
 // What the host reads from the definition rather than calls: the names it lists, and the size of
-// the block it allocates and copies byte for byte. The block owns nothing, so there is no copy or
-// cleanup callback for the host to run on each copy. The callbacks themselves are tested through
+// the block it allocates and copies byte for byte. Under this interface the block owns nothing
+// (memory comes only with the newer hosts' deeper frames), so there is no copy or cleanup
+// callback for the host to run on each copy. The callbacks themselves are tested through
 // what they do.
 TEST_F(ModuleEntries, DefinitionNamesTheFilterAndSizesItsBlock) {
   int version = 0, compatible = 0;
@@ -111,7 +114,8 @@ TEST_F(ModuleEntries, DefinitionNamesTheFilterAndSizesItsBlock) {
   const FilterDefinition& d = registration.passed;
   EXPECT_STREQ(d.name, "tonarc");
   EXPECT_STREQ(d.desc, "Adjust Color Curve.");
-  EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(CurveData)));  // layout: curve_data.h
+  // The settings, then the tables built from them.
+  EXPECT_EQ(d.inst_data_size, static_cast<int32_t>(sizeof(InstanceBlock)));
   EXPECT_EQ(d.deinitProc, nullptr);
   EXPECT_EQ(d.copyProc, nullptr);
 }
@@ -140,19 +144,21 @@ TEST_F(ModuleEntries, ScriptObjectHoldsConfigItsOverloadAndTheTerminator) {
   EXPECT_EQ(functions[3].arg_list, nullptr);
 }
 
-// From here on the module is loaded through the shared host code, as filterhost loads it.
-class LoadedFilter : public ::testing::Test {
+// From here on the module is loaded through the shared host code, as filterhost loads it, by a
+// host of the original interface (8) and by one of the last version before the newer interface
+// (15): both see the filter as it always was.
+class LoadedFilter : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(host_.Load(ModulePath(), error)) << error;
+    ASSERT_TRUE(host_.Load(ModulePath(), GetParam(), error)) << error;
     ASSERT_EQ(host_.filters().size(), 1u);
     filter_ = host_.filters()[0];
   }
 
   void Create(FilterInstance& instance) {
     std::string error;
-    ASSERT_TRUE(instance.Create(filter_, &host_.services(), error)) << error;
+    ASSERT_TRUE(instance.Create(host_, filter_, error)) << error;
   }
   void Script(FilterInstance& instance, const std::string& line) {
     std::string error;
@@ -178,7 +184,7 @@ class LoadedFilter : public ::testing::Test {
   FilterDefinition* filter_ = nullptr;
 };
 
-TEST_F(LoadedFilter, NewInstanceIsTheIdentityInRgb) {
+TEST_P(LoadedFilter, NewInstanceIsTheIdentityInRgb) {
   FilterInstance instance;
   Create(instance);  // the block starts filled with 0xCD
   const CurveData& data = Data(instance);
@@ -193,7 +199,7 @@ TEST_F(LoadedFilter, NewInstanceIsTheIdentityInRgb) {
   EXPECT_EQ(Saved(instance), "Config(0,\"\")");
 }
 
-TEST_F(LoadedFilter, DescriptionNamesTheMode) {
+TEST_P(LoadedFilter, DescriptionNamesTheMode) {
   FilterInstance instance;
   Create(instance);
   const std::vector<std::pair<int, std::string>> cases = {
@@ -221,7 +227,7 @@ TEST_F(LoadedFilter, DescriptionNamesTheMode) {
   }
 }
 
-TEST_F(LoadedFilter, IntegerArgumentReadAsThirtyTwoOrSixtyFourBit) {
+TEST_P(LoadedFilter, IntegerArgumentReadAsThirtyTwoOrSixtyFourBit) {
   FilterInstance instance;
   Create(instance);
   const ScriptFunctionPtr config = filter_->script_obj->func_list[0].func_ptr;
@@ -251,7 +257,7 @@ TEST_F(LoadedFilter, IntegerArgumentReadAsThirtyTwoOrSixtyFourBit) {
   }
 }
 
-TEST_F(LoadedFilter, SmallCallbacksAnswerAsTheHostExpects) {
+TEST_P(LoadedFilter, SmallCallbacksAnswerAsTheHostExpects) {
   FilterInstance instance;
   Create(instance);
   FilterActivation& fa = instance.activation();
@@ -268,7 +274,7 @@ TEST_F(LoadedFilter, SmallCallbacksAnswerAsTheHostExpects) {
   for (int i = 1; i < 8; ++i) EXPECT_EQ(out[i], '#');
 }
 
-TEST_F(LoadedFilter, RunMapsTheModesChannelsThroughTheTable) {
+TEST_P(LoadedFilter, RunMapsTheModesChannelsThroughTheTable) {
   FilterInstance instance;
   Create(instance);
   Script(instance, "Config(1,\"80c8\")");
@@ -289,7 +295,7 @@ TEST_F(LoadedFilter, RunMapsTheModesChannelsThroughTheTable) {
   }
 }
 
-TEST_F(LoadedFilter, ByteCopiedInstanceKeepsWorking) {
+TEST_P(LoadedFilter, ByteCopiedInstanceKeepsWorking) {
   FilterInstance copy;
   Create(copy);
   std::string description, script, error;
@@ -314,5 +320,10 @@ TEST_F(LoadedFilter, ByteCopiedInstanceKeepsWorking) {
   EXPECT_EQ(result, expected);
   EXPECT_NE(result, frame);  // the curve did change the green channel
 }
+
+INSTANTIATE_TEST_SUITE_P(OriginalHosts, LoadedFilter, ::testing::Values(8, 15),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return "version" + std::to_string(info.param);
+                         });
 
 }  // namespace

@@ -120,7 +120,8 @@ Outcome RunCallbacks(FilterHost& host, uint32_t skew, bool luma) {
 TEST(StackAlignment, CallbacksWorkWithTheStackAlignedToFourBytesOnly) {
   FilterHost host;
   std::string error;
-  ASSERT_TRUE(host.Load(ModulePath(), error)) << error;
+  // The original interface: the frame below is a bitmap of that interface.
+  ASSERT_TRUE(host.Load(ModulePath(), kOriginalHostVersion, error)) << error;
   for (const bool luma : {false, true}) {
     const Outcome aligned = RunCallbacks(host, 0, luma);
     EXPECT_EQ(aligned.script, luma ? "Config(0,\"10f0202040a06040809aa0b0c0d0e8ee\",\"\",\"80a0\","

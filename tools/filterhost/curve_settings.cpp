@@ -8,15 +8,16 @@
 #include "engine/level_counts.h"
 #include "engine/lut_cube.h"
 #include "host/config_script.h"
+#include "host/instance_block.h"
 
 namespace {
 
-// A copy of the instance's settings record; false when the instance is not tonarc's filter of
-// this build (another filter, or a module whose record has another size).
+// A copy of the instance's settings record, which leads its block; false when the instance is not
+// tonarc's filter of this build (another filter, or a module whose block has another size).
 bool SettingsOf(FilterInstance& instance, const char* option, CurveData& data, std::string& error) {
   const FilterDefinition* const filter = instance.filter();
   if (filter == nullptr || filter->name == nullptr || std::strcmp(filter->name, "tonarc") != 0 ||
-      filter->inst_data_size != static_cast<int>(sizeof(CurveData))) {
+      filter->inst_data_size != static_cast<int>(sizeof(InstanceBlock))) {
     error = std::string(option) + " works with tonarc's filter only";
     return false;
   }

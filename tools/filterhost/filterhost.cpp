@@ -19,6 +19,7 @@
 #include "tools/filterhost/curve_settings.h"
 #include "tools/filterhost/module_host.h"
 #include "tools/filterhost/picture_io.h"
+#include "tools/filterhost/raw_formats.h"
 
 namespace {
 
@@ -47,6 +48,11 @@ constexpr char kUsage[] =
     "  -j, --jobs FILE         run each line of FILE as its own job on a new instance (after\n"
     "                          the lines of --script and --script-file)\n"
     "      --filter NAME       use this filter when the module registers several\n"
+    "      --host-version N    the filter interface version to offer, 1 to 20 (default 20):\n"
+    "                          below 16 the original one, 32-bit RGB frames only; from 16\n"
+    "                          frames of any format, agreed with the filter as the editors\n"
+    "                          agree them; from 18 also each frame's reference level and range\n"
+    "                          (the FilterMod extension)\n"
     "      --configure         open the filter's configuration dialog after the script lines,\n"
     "                          with a preview of the picture (--in, or the sample picture);\n"
     "                          the lines printed after it show the settings it was left with\n"
@@ -65,9 +71,20 @@ constexpr char kUsage[] =
     "      --save-input PNG    also write the input picture\n"
     "\n"
     "raw frames:\n"
-    "      --raw WxH           filter frames of W x H pixels, 4 bytes each in the order blue,\n"
-    "                          green, red, unused (ffmpeg's bgr0), from stdin to stdout; the\n"
-    "                          filter's lines then go to stderr with a progress line\n"
+    "      --raw WxH           filter frames of W x H pixels from stdin to stdout, laid out as\n"
+    "                          ffmpeg reads and writes them; the filter's lines then go to\n"
+    "                          stderr with the format agreed and a progress line\n"
+    "      --pix-fmt FORMAT    the frames' format by ffmpeg's name (default bgr0: 4 bytes a\n"
+    "                          pixel, blue, green, red, unused); from host version 16 also\n"
+    "                          bgr24|bgra64le|gray|gray10le|gray12le|gray16le|yuv444p|yuv422p|\n"
+    "                          yuv420p|yuv411p|yuv410p|nv12|yuyv422|uyvy422|yuva444p|yuva422p|\n"
+    "                          yuva420p and yuv444p, yuv422p, yuv420p with 10le|12le|16le,\n"
+    "                          yuva444p, yuva422p, yuva420p with 10le|16le\n"
+    "      --range RANGE       limited (default) or full: the range of Y'CbCr and grey frames\n"
+    "      --matrix MATRIX     601 (default) or 709: the matrix of Y'CbCr frames\n"
+    "      --ref N             the sample value standing for 8-bit white, 1..65535 (default\n"
+    "                          2^bits - 1: 1023 for 10 bits; hosts also use 65280, 0xFF00, for\n"
+    "                          8-bit levels widened to 16 bits)\n"
     "\n"
     "Blank lines and lines starting with # in FILE are skipped.\n"
     "Exit status: 0 on success, 1 when anything fails, 2 for a wrong command line.\n";
@@ -88,6 +105,12 @@ struct Options {
   std::string exportCube;
   int32_t rawWidth = 0;
   int32_t rawHeight = 0;
+  int hostVersion = kNewestHostVersion;
+  const RawFormat* pixFmt = FindRawFormat("bgr0");
+  ColourRange range = ColourRange::kLimited;
+  ColourMatrix matrix = ColourMatrix::kBt601;
+  uint32_t ref = 0;  // 0: the format's own
+  bool frameOptions = false;  // --pix-fmt, --range, --matrix or --ref given
 };
 
 struct Failure {
@@ -216,6 +239,38 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
                      std::to_string(kMaxFrameSide));
       }
       options.raw = true;
+    } else if (arg == "--host-version") {
+      int version = 0;
+      char extra = 0;
+      if (!value(text) || std::sscanf(text.c_str(), "%d%c", &version, &extra) != 1 ||
+          version < 1 || version > kNewestHostVersion) {
+        return usage("--host-version needs a version 1.." + std::to_string(kNewestHostVersion));
+      }
+      options.hostVersion = version;
+    } else if (arg == "--pix-fmt") {
+      if (!value(text) || (options.pixFmt = FindRawFormat(text)) == nullptr) {
+        return usage("--pix-fmt needs one of " + RawFormatNames());
+      }
+      options.frameOptions = true;
+    } else if (arg == "--range") {
+      if (!value(text) || (text != "limited" && text != "full")) {
+        return usage("--range needs limited or full");
+      }
+      options.range = text == "full" ? ColourRange::kFull : ColourRange::kLimited;
+      options.frameOptions = true;
+    } else if (arg == "--matrix") {
+      if (!value(text) || (text != "601" && text != "709")) return usage("--matrix needs 601 or 709");
+      options.matrix = text == "709" ? ColourMatrix::kBt709 : ColourMatrix::kBt601;
+      options.frameOptions = true;
+    } else if (arg == "--ref") {
+      int ref = 0;
+      char extra = 0;
+      if (!value(text) || std::sscanf(text.c_str(), "%i%c", &ref, &extra) != 1 || ref < 1 ||
+          ref > 65535) {
+        return usage("--ref needs a sample value 1..65535");
+      }
+      options.ref = static_cast<uint32_t>(ref);
+      options.frameOptions = true;
     } else if (!arg.empty() && arg[0] == '-') {
       return usage("unknown option " + arg);
     } else if (options.module.empty()) {
@@ -237,6 +292,14 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
   if (options.raw && !options.jobsFile.empty()) return usage("raw frames take a single job");
   if (options.configure && (options.raw || !options.jobsFile.empty())) {
     return usage("--configure takes a single job on a picture");
+  }
+  if (options.frameOptions && !options.raw) {
+    return usage("--pix-fmt, --range, --matrix and --ref describe raw frames (--raw)");
+  }
+  if (options.pixFmt->family != FormatFamily::kXrgb32 &&
+      options.hostVersion < kFormatsHostVersion) {
+    return usage(std::string("--pix-fmt ") + options.pixFmt->name + " needs --host-version " +
+                 std::to_string(kFormatsHostVersion) + " or more");
   }
   return true;
 }
@@ -274,19 +337,62 @@ class Progress {
   long long frames_ = 0;
 };
 
-bool RunRawFrames(FilterInstance& instance, const Options& options, Failure& failure) {
+// The shape of the frames --raw, --pix-fmt, --range, --matrix and --ref describe: the hosts' code
+// for them and the info the hosts give with them.
+FrameShape RawShape(const Options& options) {
+  const RawFormat& f = *options.pixFmt;
+  FrameShape shape{HostFormatCode(f, options.matrix, options.range), options.rawWidth,
+                   options.rawHeight, {}};
+  PixmapInfo& info = shape.info;
+  info.ref_r = info.ref_g = info.ref_b = info.ref_a =
+      options.ref != 0 ? options.ref : DefaultReference(f);
+  info.colorSpaceMode = options.matrix == ColourMatrix::kBt709 ? 2 : 1;
+  info.colorRangeMode = options.range == ColourRange::kFull ? 2 : 1;
+  return shape;
+}
+
+// Agrees on the raw frames' format with the filter and says which it took, or why none.
+bool StartRawFrames(FilterInstance& instance, const Options& options, FILE* info,
+                    size_t& frameBytes, Failure& failure) {
   std::string error;
-  if (!instance.Start(options.rawWidth, options.rawHeight, error)) {
+  if (options.hostVersion < kFormatsHostVersion) {
+    frameBytes = static_cast<size_t>(options.rawWidth) * static_cast<size_t>(options.rawHeight) * 4;
+    if (instance.Start(options.rawWidth, options.rawHeight, error)) return true;
     failure = Failure{kExitFailure, error};
     return false;
   }
-  // Start has checked that the frame's buffers fit the address space, so this cannot wrap.
-  const size_t framePixels =
-      static_cast<size_t>(options.rawWidth) * static_cast<size_t>(options.rawHeight);
-  const size_t frameBytes = framePixels * 4;
-  std::vector<uint32_t> frame;
-  std::vector<uint32_t> result;
-  if (!Resized(frame, framePixels)) {
+  const FrameShape shape = RawShape(options);
+  const char* const name = options.pixFmt->name;
+  bool refused = false;
+  if (!instance.StartFrames(shape, refused, error)) {
+    if (refused && !IsRgb(options.pixFmt->family)) {
+      error = std::string("the filter takes no ") + name +
+              " frames with these settings, which need RGB frames: ask ffmpeg for -pix_fmt "
+              "bgr0, or bgra64le for more than 8 bits a sample";
+    } else if (refused) {
+      error = std::string("the filter takes no ") + name + " frames with these settings";
+    }
+    failure = Failure{kExitFailure, error};
+    return false;
+  }
+  frameBytes = static_cast<size_t>(RawFrameBytes(shape));
+  const bool inPlace = (instance.frameFlags() & kParamSwapBuffers) == 0;
+  std::fprintf(info, "format: %s (code %d), %s\n", name, static_cast<int>(shape.code),
+               inPlace ? "mapped in place" : "into a frame of its own");
+  return true;
+}
+
+bool RunRawFrames(FilterInstance& instance, const Options& options, FILE* info,
+                  Failure& failure) {
+  std::string error;
+  size_t frameBytes = 0;
+  if (!StartRawFrames(instance, options, info, frameBytes, failure)) return false;
+  std::fflush(info);
+  const bool newer = options.hostVersion >= kFormatsHostVersion;
+  std::vector<unsigned char> frame;
+  std::vector<unsigned char> result;
+  std::vector<uint32_t> pixels;
+  if (!Resized(frame, frameBytes)) {
     failure = Failure{kExitFailure, NoMemoryForFramesMessage(options.rawWidth, options.rawHeight)};
     return false;
   }
@@ -304,12 +410,21 @@ bool RunRawFrames(FilterInstance& instance, const Options& options, Failure& fai
                                   " bytes"};
       return false;
     }
-    if (!instance.Run(frame.data(), result, error)) {
+    bool ran = false;
+    if (newer) {
+      ran = instance.RunFrame(frame.data(), result, error);
+    } else {
+      ran = instance.Run(reinterpret_cast<const uint32_t*>(frame.data()), pixels, error);
+      if (ran && Resized(result, pixels.size() * 4)) {
+        std::memcpy(result.data(), pixels.data(), result.size());
+      }
+    }
+    if (!ran) {
       progress.Finish();
       failure = Failure{kExitFailure, "frame " + std::to_string(number) + ": " + error};
       return false;
     }
-    if (std::fwrite(result.data(), 4, result.size(), stdout) != result.size() ||
+    if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() ||
         std::fflush(stdout) != 0) {
       progress.Finish();
       failure = Failure{kExitFailure, "cannot write frame " + std::to_string(number) +
@@ -455,7 +570,7 @@ bool RunJob(const FilterHost& host, FilterDefinition* filter, const Options& opt
     return false;
   };
   FilterInstance instance;
-  if (!instance.Create(filter, &host.services(), error)) return fail(prefix + error);
+  if (!instance.Create(host, filter, error)) return fail(prefix + error);
   for (size_t k = 0; k < job.lines.size(); ++k) {
     if (!instance.RunScriptLine(job.lines[k], error)) {
       return fail(prefix + job.origins[k] + ": " + error);
@@ -480,7 +595,7 @@ bool RunJob(const FilterHost& host, FilterDefinition* filter, const Options& opt
       failure.message = prefix + failure.message;
       return false;
     }
-  } else if (options.raw && !RunRawFrames(instance, options, failure)) {
+  } else if (options.raw && !RunRawFrames(instance, options, info, failure)) {
     return false;
   }
   return true;
@@ -495,7 +610,9 @@ int Run(int argc, char** argv) {
   };
   if (!ParseOptions(argc, argv, options, failure)) return fail(failure);
   // Refused before anything is loaded or printed; a picture's size is checked as it is read.
-  if (options.raw && !FrameBuffersFit(options.rawWidth, options.rawHeight)) {
+  if (options.raw && (options.hostVersion < kFormatsHostVersion
+                          ? !FrameBuffersFit(options.rawWidth, options.rawHeight)
+                          : !FrameBytesFit(RawShape(options)))) {
     return fail(
         {kExitFailure, FramesBeyondAddressSpaceMessage(options.rawWidth, options.rawHeight)});
   }
@@ -515,7 +632,7 @@ int Run(int argc, char** argv) {
 
   FilterHost host;
   std::string error;
-  if (!host.Load(options.module, error)) return fail({kExitFailure, error});
+  if (!host.Load(options.module, options.hostVersion, error)) return fail({kExitFailure, error});
   FilterDefinition* const filter = ChosenFilter(host, options, failure);
   if (filter == nullptr) return fail(failure);
   std::fprintf(info, "filter: %s: %s\n", filter->name != nullptr ? filter->name : "(no name)",

@@ -1,5 +1,7 @@
 #include "tools/filterhost/module_host.h"
 
+#include "host/pixel_formats.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
@@ -12,6 +14,7 @@ namespace {
 
 constexpr char kInitName[] = "VirtualdubFilterModuleInit2";
 constexpr char kDeinitName[] = "VirtualdubFilterModuleDeinit";
+constexpr char kFilterModInitName[] = "FilterModModuleInit";
 
 // The largest instance block this host accepts; anything larger is a damaged definition.
 constexpr int32_t kMaxInstanceBytes = 64 << 20;
@@ -408,41 +411,70 @@ void CloseModuleFile(ModuleFile& module) {
 
 FilterHost::FilterHost()
     : services_{AddFilter,      RemoveFilter, AlwaysEnabled, AlwaysEnabled, NoVTables,
-                OutOfMemory,    FilterError,  NoCpuFlags,    HostVersionInfo} {}
+                OutOfMemory,    FilterError,  NoCpuFlags,    HostVersionInfo},
+      modInit_{AddFilterMod} {}
 
 FilterHost::~FilterHost() { Unload(); }
 
-bool FilterHost::Load(const std::string& path, std::string& error) {
+bool FilterHost::Load(const std::string& path, int version, std::string& error) {
   Unload();
+  if (version < 1 || version > kNewestHostVersion) {
+    error = "this host speaks interface versions 1 to " + std::to_string(kNewestHostVersion);
+    return false;
+  }
+  version_ = version;
   if (!OpenModuleFile(path, module_, error)) return false;
-
-  // The outputs start at this host's own version, as newer hosts leave them.
-  int version = kHostInterfaceVersion;
-  int compatible = kHostInterfaceVersion;
-  registeringHost = this;
-  const int result = module_.init(&module_.record, &services_, version, compatible);
-  registeringHost = nullptr;
-  if (result != 0) {
-    error = "registration failed: " + path + " returned " + std::to_string(result) +
-            " from its module entry";
+  filterModInit_ = EntryPoint<FilterModModuleInitProc>(module_.library, kFilterModInitName);
+  if (!Register(path, error)) {
     filters_.clear();
     storage_.clear();
     CloseModuleFile(module_);
     return false;
   }
   initialised_ = true;
-  if (compatible > kHostInterfaceVersion) {
-    error = path + " needs filter interface version " + std::to_string(compatible) +
-            "; this host offers " + std::to_string(kHostInterfaceVersion);
-    Unload();
-    return false;
-  }
   if (filters_.empty()) {
     error = path + " registered no filter";
     Unload();
     return false;
   }
   return true;
+}
+
+// The module entry the hosts of this version call, with the outputs preset as they preset them:
+// their own version and the oldest they take.
+bool FilterHost::Register(const std::string& path, std::string& error) {
+  int written = version_;
+  int compatible = 4;
+  int modVersion = kHostFilterModVersion, modMin = kHostFilterModVersion;
+  const bool filterMod = version_ >= kFilterModHostVersion && filterModInit_ != nullptr;
+  registeringHost = this;
+  const int result =
+      filterMod ? filterModInit_(&module_.record, &modInit_, written, compatible, modVersion, modMin)
+                : module_.init(&module_.record, &services_, written, compatible);
+  registeringHost = nullptr;
+  const std::string entry = filterMod ? kFilterModInitName : kInitName;
+  if (result != 0) {
+    error = "registration failed: " + path + " returned " + std::to_string(result) + " from " +
+            entry;
+    return false;
+  }
+  if (compatible > version_ || written < 4) {
+    error = path + " needs filter interface version " + std::to_string(compatible) +
+            "; this host offers " + std::to_string(version_);
+    return false;
+  }
+  if (filterMod && modMin > kHostFilterModVersion) {
+    error = path + " needs FilterMod version " + std::to_string(modMin) + "; this host has " +
+            std::to_string(kHostFilterModVersion);
+    return false;
+  }
+  return true;
+}
+
+const FilterModDefinition* FilterHost::FilterModOf(const FilterDefinition* filter) const {
+  for (const auto& r : storage_)
+    if (&r->definition.base == filter && r->hasFm) return &r->fm;
+  return nullptr;
 }
 
 void FilterHost::Unload() {
@@ -460,20 +492,42 @@ void FilterHost::Unload() {
 FilterDefinition* FilterHost::AddFilter(FilterModule* module, FilterDefinition* definition,
                                         int length) {
   FilterHost* const host = registeringHost;
-  if (host == nullptr || definition == nullptr || length <= 0) return nullptr;
-  // A shorter (older) definition leaves the later entries empty; a longer one is cut to the
-  // entries this host knows.
-  auto copy = std::make_unique<FilterDefinition>();
-  std::memset(copy.get(), 0, sizeof(FilterDefinition));
-  std::memcpy(copy.get(), definition,
-              static_cast<size_t>(length) < sizeof(FilterDefinition) ? static_cast<size_t>(length)
-                                                                     : sizeof(FilterDefinition));
-  copy->next = nullptr;
-  copy->prev = nullptr;
-  copy->module = module;
-  host->filters_.push_back(copy.get());
-  host->storage_.push_back(std::move(copy));
-  return host->filters_.back();
+  if (host == nullptr) return nullptr;
+  return host->Add(module, definition, length, nullptr, 0);
+}
+
+FilterDefinition* FilterHost::AddFilterMod(FilterModule* module, FilterDefinition* definition,
+                                           int length, FilterModDefinition* fm, int fmLength) {
+  FilterHost* const host = registeringHost;
+  if (host == nullptr) return nullptr;
+  return host->Add(module, definition, length, fm, fmLength);
+}
+
+FilterDefinition* FilterHost::Add(FilterModule* module, FilterDefinition* definition, int length,
+                                  const FilterModDefinition* fm, int fmLength) {
+  if (definition == nullptr || length <= 0) return nullptr;
+  // A host copies as much of the definition as it knows into its own zeroed record: the original
+  // record below 16, then up to the FilterMod pointer, then the whole newer record.
+  const size_t known = version_ < kFormatsHostVersion      ? sizeof(FilterDefinition)
+                       : version_ < kFilterModHostVersion ? offsetof(FilterDefinitionEx, fm)
+                                                          : sizeof(FilterDefinitionEx);
+  auto copy = std::make_unique<Registered>();
+  std::memset(copy.get(), 0, sizeof(Registered));
+  std::memcpy(&copy->definition, definition,
+              static_cast<size_t>(length) < known ? static_cast<size_t>(length) : known);
+  copy->definition.base.next = nullptr;
+  copy->definition.base.prev = nullptr;
+  copy->definition.base.module = module;
+  if (fm != nullptr && fmLength > 0) {
+    std::memcpy(&copy->fm, fm,
+                static_cast<size_t>(fmLength) < sizeof(FilterModDefinition)
+                    ? static_cast<size_t>(fmLength)
+                    : sizeof(FilterModDefinition));
+    copy->hasFm = true;
+  }
+  filters_.push_back(&copy->definition.base);
+  storage_.push_back(std::move(copy));
+  return filters_.back();
 }
 
 void FilterHost::RemoveFilter(FilterDefinition* definition) {
@@ -571,13 +625,15 @@ uint32_t* HostBitmap::Row(int32_t top) {
   return bitmap.data + (bitmap.h - 1 - top) * pitchPixels;
 }
 
+FilterInstance::FilterInstance() = default;
+
 FilterInstance::~FilterInstance() {
-  if (activation_.filter == nullptr) return;
-  if (started_ && activation_.filter->endProc != nullptr) {
-    activation_.filter->endProc(&activation_, services_);
+  if (activation_.base.filter == nullptr) return;
+  if (started_ && activation_.base.filter->endProc != nullptr) {
+    activation_.base.filter->endProc(&activation_.base, services_);
   }
-  if (activation_.filter->deinitProc != nullptr) {
-    activation_.filter->deinitProc(&activation_, services_);
+  if (activation_.base.filter->deinitProc != nullptr) {
+    activation_.base.filter->deinitProc(&activation_.base, services_);
   }
 }
 
@@ -596,24 +652,52 @@ bool FilterInstance::Create(FilterDefinition* filter, const FilterFunctions* ser
     return false;
   }
   std::fill(block_.begin(), block_.end(), kFreshBlockByte);
-  activation_ = FilterActivation{};
-  activation_.filter = filter;
-  activation_.filter_data = block_.empty() ? nullptr : block_.data();
-  activation_.src = &source_.bitmap;
-  activation_.dst = &destination_.bitmap;
+  activation_ = FilterActivationEx{};
+  activation_.base.filter = filter;
+  activation_.base.filter_data = block_.empty() ? nullptr : block_.data();
+  activation_.base.src = &source_.bitmap;
+  activation_.base.dst = &destination_.bitmap;
   if (filter->initProc != nullptr) {
-    const int result = filter->initProc(&activation_, services_);
+    const int result = filter->initProc(&activation_.base, services_);
     if (result != 0) {
       error = "initProc failed (returned " + std::to_string(result) + ")";
-      activation_.filter = nullptr;
+      activation_.base.filter = nullptr;
       return false;
     }
   }
   return true;
 }
 
+bool FilterInstance::Create(const FilterHost& host, FilterDefinition* filter,
+                            std::string& error) {
+  if (!Create(filter, &host.services(), error)) return false;
+  newer_ = host.version() >= kFormatsHostVersion;
+  const FilterModDefinition* fm = host.FilterModOf(filter);
+  if (fm == nullptr) return true;
+  // The FilterMod activation, which the hosts fill once an activateProc is registered for an
+  // instance with data.
+  fm_ = *fm;
+  fma_ = FilterModActivation{};
+  fma_.filter = filter;
+  fma_.filterMod = &fm_;
+  fma_.filter_data = activation_.base.filter_data;
+  fma_.fmpixmap = &pixmapServices_;
+  if (fm_.activateProc != nullptr && filter->inst_data_size > 0) {
+    activation_.fma = &fma_;
+    fm_.activateProc(&fma_, services_);
+  }
+  return true;
+}
+
+PixmapInfo* FilterInstance::PixmapServices::GetPixmapInfo(const Pixmap* pixmap) {
+  if (pixmap == &owner_.sourceFrame_.view.pixmap.base) return &owner_.sourceFrame_.view.info;
+  if (owner_.outputView_ != nullptr && pixmap == &owner_.outputView_->pixmap.base)
+    return &owner_.outputView_->info;
+  return nullptr;
+}
+
 bool FilterInstance::Call(const ScriptCall& call, std::string& error) {
-  const CScriptObject* const object = activation_.filter->script_obj;
+  const CScriptObject* const object = activation_.base.filter->script_obj;
   if (object == nullptr || object->func_list == nullptr) {
     error = "the filter has no script functions, so " + call.function + "(...) cannot run";
     return false;
@@ -622,7 +706,7 @@ bool FilterInstance::Call(const ScriptCall& call, std::string& error) {
   if (match == nullptr) return false;
   ScriptValues argv;
   ToScriptValues(match->arg_list, call.arguments, argv);
-  match->func_ptr(nullptr, &activation_, argv.values.empty() ? nullptr : argv.values.data(),
+  match->func_ptr(nullptr, &activation_.base, argv.values.empty() ? nullptr : argv.values.data(),
                   static_cast<int>(argv.values.size()));
   return true;
 }
@@ -638,27 +722,31 @@ bool FilterInstance::RunScriptLine(const std::string& line, std::string& error) 
 
 bool FilterInstance::Description(std::string& text, std::string& error) {
   text.clear();
-  if (activation_.filter->stringProc == nullptr) return true;
-  char buffer[kDescriptionBufferLength];
-  std::memset(buffer, kUnwrittenByte, sizeof buffer);
+  const FilterDefinition& filter = *activation_.base.filter;
+  const bool second = filter.stringProc2 != nullptr;
+  // From 16 on the hosts drop stringProc.
+  if (!second && (newer_ || filter.stringProc == nullptr)) return true;
+  // The editors hand stringProc2 2,048 bytes; stringProc is told no length.
+  constexpr int kSecondLength = 2048;
+  std::vector<char> buffer(second ? kSecondLength : kDescriptionBufferLength, kUnwrittenByte);
   buffer[0] = '\0';
-  activation_.filter->stringProc(&activation_, services_, buffer);
-  const void* const end = std::memchr(buffer, '\0', sizeof buffer);
-  if (end == nullptr) {
-    error = "stringProc wrote no terminated text within " +
-            std::to_string(kDescriptionBufferLength) + " bytes";
+  if (second) filter.stringProc2(&activation_.base, services_, buffer.data(), kSecondLength);
+  else filter.stringProc(&activation_.base, services_, buffer.data());
+  if (std::memchr(buffer.data(), '\0', buffer.size()) == nullptr) {
+    error = std::string(second ? "stringProc2" : "stringProc") +
+            " wrote no terminated text within " + std::to_string(buffer.size()) + " bytes";
     return false;
   }
-  text = buffer;
+  text = buffer.data();
   return true;
 }
 
 bool FilterInstance::SavedScript(std::string& text, bool& saved, std::string& error) {
   text.clear();
   saved = false;
-  if (activation_.filter->fssProc == nullptr) return true;
+  if (activation_.base.filter->fssProc == nullptr) return true;
   std::vector<char> buffer(kScriptBufferLength, kUnwrittenByte);
-  if (!activation_.filter->fssProc(&activation_, services_, buffer.data(), kScriptBufferLength)) {
+  if (!activation_.base.filter->fssProc(&activation_.base, services_, buffer.data(), kScriptBufferLength)) {
     return true;
   }
   if (std::memchr(buffer.data(), '\0', buffer.size()) == nullptr) {
@@ -672,6 +760,14 @@ bool FilterInstance::SavedScript(std::string& text, bool& saved, std::string& er
 }
 
 bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
+  if (newer_) {
+    FrameShape shape{kFormatXrgb8888, width, height, {}};
+    shape.info.ref_r = shape.info.ref_g = shape.info.ref_b = shape.info.ref_a = 255;
+    bool refused = false;
+    if (StartFrames(shape, refused, error)) return true;
+    if (refused) error = "the filter takes no 32-bit RGB frames (" + error + ")";
+    return false;
+  }
   if (!FrameSizeFits(width, height)) {
     error = "frame size " + std::to_string(width) + "x" + std::to_string(height) +
             " is outside 1.." + std::to_string(kMaxFrameSide) + " on either side";
@@ -686,11 +782,11 @@ bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
     error = NoMemoryForFramesMessage(width, height);
     return false;
   }
-  activation_.src = &source_.bitmap;
-  activation_.dst = &destination_.bitmap;
+  activation_.base.src = &source_.bitmap;
+  activation_.base.dst = &destination_.bitmap;
 
-  const int32_t flags = activation_.filter->paramProc != nullptr
-                            ? activation_.filter->paramProc(&activation_, services_)
+  const int32_t flags = activation_.base.filter->paramProc != nullptr
+                            ? activation_.base.filter->paramProc(&activation_.base, services_)
                             : 0;
   const int32_t outWidth = destination_.bitmap.w;
   const int32_t outHeight = destination_.bitmap.h;
@@ -721,12 +817,16 @@ bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
       error = "paramProc changed the frame size but asked for no separate output buffer";
       return false;
     }
-    activation_.dst = &source_.bitmap;
+    activation_.base.dst = &source_.bitmap;
     output_ = &source_;
   }
 
-  if (activation_.filter->startProc != nullptr) {
-    const int result = activation_.filter->startProc(&activation_, services_);
+  return CallStart(error);
+}
+
+bool FilterInstance::CallStart(std::string& error) {
+  if (activation_.base.filter->startProc != nullptr) {
+    const int result = activation_.base.filter->startProc(&activation_.base, services_);
     if (result != 0) {
       error = "startProc failed (returned " + std::to_string(result) + ")";
       return false;
@@ -738,14 +838,25 @@ bool FilterInstance::Start(int32_t width, int32_t height, std::string& error) {
 
 bool FilterInstance::Run(const uint32_t* pixels, std::vector<uint32_t>& result,
                          std::string& error) {
+  if (newer_) {
+    // Top-down 32-bit pixels are a raw XRGB8888 frame.
+    std::vector<unsigned char> out;
+    if (!RunFrame(reinterpret_cast<const unsigned char*>(pixels), out, error)) return false;
+    if (!Resized(result, out.size() / 4)) {
+      error = NoMemoryForFramesMessage(shape_.width, shape_.height);
+      return false;
+    }
+    std::memcpy(result.data(), out.data(), out.size());
+    return true;
+  }
   const int32_t width = source_.bitmap.w;
   const int32_t height = source_.bitmap.h;
   for (int32_t y = 0; y < height; ++y) {
     std::memcpy(source_.Row(y), pixels + static_cast<size_t>(y) * width,
                 static_cast<size_t>(width) * 4);
   }
-  if (activation_.filter->runProc != nullptr) {
-    const int code = activation_.filter->runProc(&activation_, services_);
+  if (activation_.base.filter->runProc != nullptr) {
+    const int code = activation_.base.filter->runProc(&activation_.base, services_);
     if (code != 0) {
       error = "runProc failed (returned " + std::to_string(code) + ")";
       return false;
@@ -767,12 +878,125 @@ bool FilterInstance::Run(const uint32_t* pixels, std::vector<uint32_t>& result,
 bool FilterInstance::End(std::string& error) {
   if (!started_) return true;
   started_ = false;
-  if (activation_.filter->endProc != nullptr) {
-    const int result = activation_.filter->endProc(&activation_, services_);
+  if (activation_.base.filter->endProc != nullptr) {
+    const int result = activation_.base.filter->endProc(&activation_.base, services_);
     if (result != 0) {
       error = "endProc failed (returned " + std::to_string(result) + ")";
       return false;
     }
   }
+  return true;
+}
+
+bool FilterInstance::StartFrames(const FrameShape& shape, bool& refused, std::string& error) {
+  refused = false;
+  if (!newer_) {
+    error = "frames other than 32-bit RGB need a host of interface " +
+            std::to_string(kFormatsHostVersion) + " or later";
+    return false;
+  }
+  if (!FrameSizeFits(shape.width, shape.height)) {
+    error = "frame size " + FrameSizeText(shape.width, shape.height) + " is outside 1.." +
+            std::to_string(kMaxFrameSide) + " on either side";
+    return false;
+  }
+  shape_ = shape;
+  if (!FrameBytesFit(shape)) {
+    error = FramesBeyondAddressSpaceMessage(shape.width, shape.height);
+    return false;
+  }
+  if (!sourceFrame_.Allocate(shape, 4 * kSourcePadding)) {
+    error = NoMemoryForFramesMessage(shape.width, shape.height);
+    return false;
+  }
+  // paramProc sees layouts only. dst starts as a copy of src whose pitch the host has yet to
+  // choose (0).
+  inPlaceView_ = sourceFrame_.view;
+  inPlaceView_.layout.base.pitch = 0;
+  inPlaceView_.Bind(nullptr);
+  sourceFrame_.view.Bind(nullptr);
+  activation_.base.src = &sourceFrame_.view.bitmap.base;
+  activation_.base.dst = &inPlaceView_.bitmap.base;
+  sourceFrames_[0] = &sourceFrame_.view.bitmap;
+  outputFrames_[0] = &inPlaceView_.bitmap;
+  activation_.mSourceFrameCount = 1;
+  activation_.mpSourceFrames = sourceFrames_;
+  activation_.mpOutputFrames = outputFrames_;
+  const auto paramProc = [&](int32_t code) {
+    sourceFrame_.view.layout.base.format = inPlaceView_.layout.base.format = code;
+    return activation_.base.filter->paramProc != nullptr
+               ? activation_.base.filter->paramProc(&activation_.base, services_)
+               : 0;
+  };
+  // The editors probe with a code no format has; a filter that takes it fails the start.
+  if (paramProc(kFormatProbe) != kParamNotSupported) {
+    error = "paramProc took the format code " + std::to_string(kFormatProbe) +
+            ", which no format has";
+    return false;
+  }
+  frameFlags_ = paramProc(shape.code);
+  if (frameFlags_ == kParamNotSupported) {
+    refused = true;
+    error = "paramProc refused format " + std::to_string(shape.code);
+    return false;
+  }
+  if ((frameFlags_ & kParamAltFormats) == 0 || (frameFlags_ & 0x2) != 0) {
+    error = "paramProc's answer (" + std::to_string(frameFlags_) +
+            ") lacks the flag that it reads the format, or asks for the last frame: the newer "
+            "hosts fail the start";
+    return false;
+  }
+  if ((frameFlags_ & kParamSwapBuffers) != 0) {
+    // A destination of its own, laid out by the host, in the same format and size.
+    if (!destinationFrame_.Allocate(shape, 4 * kDestinationPadding)) {
+      error = NoMemoryForFramesMessage(shape.width, shape.height);
+      return false;
+    }
+    outputView_ = &destinationFrame_.view;
+  } else {
+    // In place: both share the source's buffer, each with its own layout; the filter gives dst
+    // the source's layout to work where the pixels lie.
+    const PixelFormat format = DescribePixelFormat(shape.code);
+    const size_t compared = format.alpha ? sizeof(PixmapLayoutAlpha) : sizeof(PixmapLayout);
+    if (std::memcmp(&inPlaceView_.layout, &sourceFrame_.view.layout, compared) != 0) {
+      error = "paramProc asked to work in place without giving the destination the source's "
+              "layout";
+      return false;
+    }
+    outputView_ = &inPlaceView_;
+  }
+  outputView_->info = sourceFrame_.view.info;
+  activation_.base.dst = &outputView_->bitmap.base;
+  outputFrames_[0] = &outputView_->bitmap;
+  // No buffers are bound for startProc: it has no pixels to look at.
+  outputView_->Bind(nullptr);
+  if (!CallStart(error)) return false;
+  sourceFrame_.view.Bind(sourceFrame_.buffer.data());
+  outputView_->Bind(outputView_ == &inPlaceView_ ? sourceFrame_.buffer.data()
+                                                 : destinationFrame_.buffer.data());
+  return true;
+}
+
+bool FilterInstance::RunFrame(const unsigned char* raw, std::vector<unsigned char>& result,
+                              std::string& error) {
+  if (!started_ || outputView_ == nullptr) {
+    error = "no frames were started";
+    return false;
+  }
+  ReadRawFrame(raw, sourceFrame_.view);
+  // The destination's info is the source's, as the editors pass it on before each frame.
+  outputView_->info = sourceFrame_.view.info;
+  if (activation_.base.filter->runProc != nullptr) {
+    const int code = activation_.base.filter->runProc(&activation_.base, services_);
+    if (code != 0) {
+      error = "runProc failed (returned " + std::to_string(code) + ")";
+      return false;
+    }
+  }
+  if (!Resized(result, static_cast<size_t>(RawFrameBytes(shape_)))) {
+    error = NoMemoryForFramesMessage(shape_.width, shape_.height);
+    return false;
+  }
+  WriteRawFrame(*outputView_, result.data());
   return true;
 }

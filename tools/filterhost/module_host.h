@@ -1,7 +1,10 @@
 // Driving a filter module through the host interface the way a video host does: load the file,
 // let it register its filters, make instances of the instance-data size, run script calls by name
 // with their arguments checked against the function's signature, ask for the description and the
-// saved settings, and push frames through it in the host's bitmap layout.
+// saved settings, and push frames through it in the host's bitmap layout. It speaks the interface
+// version it is given: the original one (32-bit frames in bitmaps), or from 16 on the newer one
+// (frames of any format in pixmaps, formats agreed through paramProc), and from 18 on it calls a
+// module's FilterModModuleInit as the hosts with the FilterMod extension do.
 //
 // Shared by the command-line filter host and the Windows-side tests. Every failure comes back as
 // false with one sentence in `error`; nothing here throws or exits.
@@ -16,8 +19,14 @@
 #include <vector>
 
 #include "host/filter_abi.h"
+#include "tools/filterhost/host_frames.h"
 
-constexpr int kHostInterfaceVersion = 8;
+// The interface versions this host can speak.
+constexpr int kOriginalHostVersion = 8;
+constexpr int kFormatsHostVersion = 16;    // pixmaps, formats, stringProc2 and copyProc2
+constexpr int kFilterModHostVersion = 18;  // FilterModModuleInit, the frames' info
+constexpr int kNewestHostVersion = 20;
+constexpr int kHostFilterModVersion = 6;
 
 // The largest frame side this host accepts, for pictures and raw frames alike; anything larger is
 // a damaged file or a typing mistake, not a video.
@@ -72,21 +81,41 @@ class FilterHost {
   FilterHost(const FilterHost&) = delete;
   FilterHost& operator=(const FilterHost&) = delete;
 
-  bool Load(const std::string& path, std::string& error);
+  // Registers the module's filters, offering interface `version` (at least 1, at most
+  // kNewestHostVersion).
+  bool Load(const std::string& path, int version, std::string& error);
   void Unload();  // module exit, then the library is freed
 
   const std::vector<FilterDefinition*>& filters() const { return filters_; }
   const FilterFunctions& services() const { return services_; }
+  int version() const { return version_; }
+  // The FilterMod record registered beside a filter, or null: the module did not register
+  // through FilterModModuleInit, or gave none.
+  const FilterModDefinition* FilterModOf(const FilterDefinition* filter) const;
 
  private:
   static FilterDefinition* AddFilter(FilterModule* module, FilterDefinition* definition,
                                      int length);
+  static FilterDefinition* AddFilterMod(FilterModule* module, FilterDefinition* definition,
+                                        int length, FilterModDefinition* fm, int fmLength);
   static void RemoveFilter(FilterDefinition* definition);
+  FilterDefinition* Add(FilterModule* module, FilterDefinition* definition, int length,
+                        const FilterModDefinition* fm, int fmLength);
+  bool Register(const std::string& path, std::string& error);
+
+  struct Registered {
+    FilterDefinitionEx definition;  // zeroed beyond what the module handed over
+    FilterModDefinition fm;
+    bool hasFm;
+  };
 
   ModuleFile module_;
+  FilterModModuleInitProc filterModInit_ = nullptr;
   FilterFunctions services_;
+  FilterModInit modInit_;
+  int version_ = kOriginalHostVersion;
   std::vector<FilterDefinition*> filters_;
-  std::vector<std::unique_ptr<FilterDefinition>> storage_;
+  std::vector<std::unique_ptr<Registered>> storage_;
   bool initialised_ = false;
 };
 
@@ -121,46 +150,85 @@ struct HostBitmap {
   uint32_t* Row(int32_t top);  // row `top` counted from the top of the picture
 };
 
-// One filter instance: its instance block, its activation and its two bitmaps.
+// One filter instance: its instance block, its activation and its frames.
 class FilterInstance {
  public:
-  FilterInstance() = default;
+  FilterInstance();
   FilterInstance(const FilterInstance&) = delete;
   FilterInstance& operator=(const FilterInstance&) = delete;
   ~FilterInstance();
 
   // Allocates inst_data_size bytes (filled with a pattern, as a host's allocator may leave
-  // them) and calls initProc.
+  // them) and calls initProc, and the FilterMod activateProc where the host has one. The first
+  // form makes the instance as `host` would; the second as a host of the original interface.
+  bool Create(const FilterHost& host, FilterDefinition* filter, std::string& error);
   bool Create(FilterDefinition* filter, const FilterFunctions* services, std::string& error);
 
   bool Call(const ScriptCall& call, std::string& error);
   bool RunScriptLine(const std::string& line, std::string& error);
 
-  // stringProc's text, or empty when the filter has none.
+  // stringProc2's text (preferred at any version, as the editors do), or stringProc's below
+  // interface 16; empty when the filter has neither.
   bool Description(std::string& text, std::string& error);
   // fssProc's text; `saved` is false when the filter has no fssProc or it declined.
   bool SavedScript(std::string& text, bool& saved, std::string& error);
 
-  // paramProc, the destination bitmap and startProc, for frames of this size.
+  // paramProc, the destination bitmap and startProc, for 32-bit frames of this size (XRGB8888
+  // in the newer interface).
   bool Start(int32_t width, int32_t height, std::string& error);
   // Copies the top-down pixels into the source bitmap, runs runProc and copies the result out.
   bool Run(const uint32_t* pixels, std::vector<uint32_t>& result, std::string& error);
   bool End(std::string& error);
 
-  int32_t outputWidth() const { return output_->bitmap.w; }
-  int32_t outputHeight() const { return output_->bitmap.h; }
+  int32_t outputWidth() const { return newer_ ? shape_.width : output_->bitmap.w; }
+  int32_t outputHeight() const { return newer_ ? shape_.height : output_->bitmap.h; }
 
-  FilterDefinition* filter() { return activation_.filter; }
-  FilterActivation& activation() { return activation_; }
+  // The newer interface only: agrees on frames of this shape as the editors do (paramProc must
+  // refuse the code 255 they probe with, then is offered the frame's own code; its answer must
+  // read the format), lays out the destination or works in place as the answer says, and calls
+  // startProc. `refused` says whether it failed because paramProc refused the format.
+  bool StartFrames(const FrameShape& shape, bool& refused, std::string& error);
+  // One raw frame (as ffmpeg lays it out) through runProc, and the result in the same layout.
+  bool RunFrame(const unsigned char* raw, std::vector<unsigned char>& result, std::string& error);
+  // paramProc's answer for the frames started.
+  int32_t frameFlags() const { return frameFlags_; }
+
+  FilterDefinition* filter() { return activation_.base.filter; }
+  FilterActivation& activation() { return activation_.base; }
   unsigned char* block() { return block_.data(); }
 
  private:
+  // The host's pixmap services, for the FilterMod activation: each frame's info.
+  class PixmapServices : public IFilterModPixmap {
+   public:
+    explicit PixmapServices(FilterInstance& owner) : owner_(owner) {}
+    PixmapInfo* GetPixmapInfo(const Pixmap* pixmap) override;
+    uint64_t GetFormat_XRGB64() override { return 57; }
+
+   private:
+    FilterInstance& owner_;
+  };
+
+  bool CallStart(std::string& error);
+
   const FilterFunctions* services_ = nullptr;
+  bool newer_ = false;  // the newer interface: frames in pixmaps
   std::vector<unsigned char> block_;
-  FilterActivation activation_{};
+  FilterActivationEx activation_{};
+  FilterModActivation fma_{};
+  FilterModDefinition fm_{};
+  PixmapServices pixmapServices_{*this};
   HostBitmap source_;
   HostBitmap destination_;
   HostBitmap* output_ = &destination_;
+  FrameShape shape_{};
+  HostFrame sourceFrame_;
+  HostFrame destinationFrame_;
+  FrameView inPlaceView_{};  // the destination when the filter works in place
+  FrameView* outputView_ = nullptr;
+  VFBitmapEx* sourceFrames_[1] = {};
+  VFBitmapEx* outputFrames_[1] = {};
+  int32_t frameFlags_ = 0;
   bool started_ = false;
 };
 

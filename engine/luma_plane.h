@@ -1,0 +1,35 @@
+// The luma samples of Y'CbCr video mapped through the master curve, 8 bits a sample: a plane of
+// luma only, or the luma bytes of packed 4:2:2 rows. Chroma never changes: where source and
+// destination are the same memory only luma bytes are written, otherwise the chroma bytes of a
+// packed row are copied beside the mapped luma.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/byte_rows.h"
+#include "engine/curve_data.h"
+#include "engine/frame_map_paths.h"
+
+// The new level of each 8-bit luma sample. Full range: the master curve's entry. Limited range
+// (black 16, white 235): y between 16 and 235 is read as the curve level
+// x = (255 * (y - 16) + 109) / 219 and written as 16 + (219 * master[x] + 127) / 255, both rounded
+// to the nearest integer; below 16 (above 235) a sample moves as 16 (235) does, within 0..255.
+// Only the low 8 bits of each table entry count.
+void BuildLumaLevels(const int32_t (&master)[kLutSize], bool limitedRange,
+                     uint8_t (&levels)[kLutSize]);
+
+// Which bytes of a row are luma: every byte (a plane), the first of each pair (Y0 Cb Y1 Cr) or
+// the second (Cb Y0 Cr Y1).
+enum class LumaBytes : uint8_t { kEvery, kFirstOfPair, kSecondOfPair };
+
+
+// Maps every row on the fastest path this processor runs; for pairs, rows.rowBytes is even.
+void MapLumaRows(const uint8_t (&levels)[kLutSize], LumaBytes luma, const ByteRows& rows);
+// The same on a given path (see frame_map_paths.h: a path the processor cannot run falls back to
+// the scalar one). The plain and scalar paths are one loop here: a byte lookup is all there is.
+void MapLumaRowsOn(FramePath path, const uint8_t (&levels)[kLutSize], LumaBytes luma,
+                   const ByteRows& rows);
+
+// The AVX-512 rows, compiled apart with its instruction set (see frame_map_paths.h).
+void MapLumaRowsAvx512(const uint8_t* levels, LumaBytes luma, const ByteRows& rows);
