@@ -25,6 +25,7 @@ struct LevelsFrame {
       pixels[i] = flat ? 0x808080u : i % 2 ? 0x3C78B4u : 0x2864C8u;
     }
     bitmap.data = pixels.data();
+    bitmap.depth = 32;
     bitmap.w = 100;
     bitmap.h = 10;
     bitmap.pitch = 100 * 4;

@@ -71,6 +71,7 @@ struct PrimariesFrame {
   PrimariesFrame() : pixels(320) {
     for (int i = 0; i < 320; ++i) pixels[i] = i < 200 ? 0xFF0000u : i < 280 ? 0x00FF00u : 0x0000FFu;
     bitmap.data = pixels.data();
+    bitmap.depth = 32;
     bitmap.w = 320;
     bitmap.h = 1;
     bitmap.pitch = 320 * 4;

@@ -237,6 +237,7 @@ TEST(DialogWindow, TabOrderRunsApplyCancelResetPreviewSelectorThenTheEditorsCont
   uint32_t pixel = 0x00406080;
   dlg.preview.frame = VFBitmap{};
   dlg.preview.frame.data = &pixel;
+  dlg.preview.frame.depth = 32;
   dlg.preview.frame.w = dlg.preview.frame.h = 1;
   dlg.preview.frame.pitch = 4;
   dlg.Command(IDC_PREVIEW);
