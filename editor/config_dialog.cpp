@@ -1,9 +1,11 @@
 #include "editor/config_dialog.h"
 
+#include "editor/auto_curves.h"
 #include "editor/curve_file_dialog.h"
 #include "editor/dialog_keys.h"
 #include "editor/edit_refresh.h"
 #include "editor/editor_state.h"
+#include "editor/master_choice.h"
 #include "editor/point_editing.h"
 #include "editor/point_fields.h"
 #include "editor/preset_choice.h"
@@ -44,7 +46,7 @@ void OnInitDialog(HWND dialog, CurveData& data) {
     return;
   }
   WrapControls(dialog, *editor);
-  Fill(dialog, IDC_MODE, kModeNames, kModeCount);
+  FillMasterChoice(dialog);
   Fill(dialog, IDC_CURVE, kCurveNames, kCurveCount);
   Fill(dialog, IDC_KIND, kKindNames, kKindCount);
   Fill(dialog, IDC_PRESET, kPresetNames, kPresetCount);
@@ -74,7 +76,7 @@ void CloseEditor(HWND dialog) {
 
 void EndWith(HWND dialog, bool apply) {
   CurveData& data = *EditorOf(dialog)->data;
-  // The mode has no snapshot: a mode picked in the dialog survives Cancel.
+  // The mode and target have no snapshot: a choice made in the dialog survives Cancel.
   if (apply) {
     TakeSnapshot(data);
   } else {
@@ -91,17 +93,6 @@ void OnReset(HWND dialog, EditorState& editor) {
   editor.current = kEmpty;
   RecordChange(dialog, editor);
   ShowNewSettings(dialog, editor);
-}
-
-// Any notification counts, as a pick. With no current item (text typed into the field, or a mode
-// from a script that names no item) the mode stays what it was.
-void OnModeSelector(HWND dialog, EditorState& editor) {
-  const int item = SelectedItem(dialog, IDC_MODE);
-  if (item < 0 || item >= kModeCount || item == editor.data->mode) return;
-  EndDrag(dialog, editor);
-  editor.data->mode = static_cast<ChannelMode>(item);
-  RecordChange(dialog, editor);
-  ShowNewMode(dialog, editor);
 }
 
 void OnCurveSelector(HWND dialog, EditorState& editor) {
@@ -145,7 +136,7 @@ INT_PTR OnCommand(HWND dialog, EditorState& editor, int id, int code) {
       TogglePreview(dialog, *editor.data);
       return TRUE;
     case IDC_MODE:
-      OnModeSelector(dialog, editor);
+      OnMasterChoice(dialog, editor);
       return TRUE;
     case IDC_CURVE:
       if (code == CBN_SELCHANGE) OnCurveSelector(dialog, editor);
@@ -163,6 +154,10 @@ INT_PTR OnCommand(HWND dialog, EditorState& editor, int id, int code) {
       return TRUE;
     case IDC_SAMPLE:
       SampleCurrentFrame(dialog, editor);
+      return TRUE;
+    case IDC_AUTO_CONTRAST:
+    case IDC_AUTO_COLOUR:
+      OnAutoCurves(dialog, editor, id == IDC_AUTO_COLOUR);
       return TRUE;
     case IDC_LOAD:
       OnLoad(dialog, editor);

@@ -1,15 +1,14 @@
 #include "editor/curve_file_dialog.h"
 
-#include <commdlg.h>
-
 #include <cstring>
+
+#include "engine/any_curves_file.h"
+#include "engine/lut_cube.h"
+#include "engine/table_file.h"
 
 namespace {
 
-constexpr char kFilter[] = "Curves files (*.acv)\0*.acv\0All files (*.*)\0*.*\0";
-// Curves come first in a file and anything after them is ignored, so a file is read no further
-// than a generous bound.
-constexpr DWORD kReadLimit = 64 * 1024;
+constexpr char kLoadCaption[] = "Load curves";
 constexpr char kSaveCaption[] = "Save curves";
 constexpr int kNoticeLength = 160;
 
@@ -28,24 +27,26 @@ const SaveFailure kSaveFailures[] = {
     {ERROR_ACCESS_DENIED, "The curves were not saved: the folder may not be written to."},
 };
 constexpr char kReadOnlyReason[] = "The curves were not saved: the file is read-only.";
+// A curves file has no place for a luma target: its composite curve is one for red, green and
+// blue.
+constexpr char kLumaNotice[] =
+    "A curves file cannot say that the master curve is on luma: the curves are saved as they "
+    "are, and programs that read the file will apply the master curve to red, green and blue.";
+// What the other file types cannot keep of a luma target.
+constexpr char kCubeLumaNotice[] =
+    "With the master curve on luma the LUT file is a 3D table of 65 levels a side, between which "
+    "programs interpolate: it comes close to the filter's output, but not exactly.";
+constexpr char kTableLumaNotice[] =
+    "A table file maps each channel on its own: with the master curve on luma it keeps grey "
+    "levels exactly and other colours only approximately.";
+constexpr char kNoMemoryReason[] = "The curves were not saved: there is not enough memory.";
 
 void Explain(HWND dialog, const char* text, const char* caption) {
   MessageBoxA(dialog, text, caption, MB_OK | MB_ICONWARNING);
 }
 
-bool ChooseFile(HWND dialog, char (&path)[MAX_PATH], bool saving) {
-  path[0] = '\0';
-  OPENFILENAMEA request;
-  std::memset(&request, 0, sizeof request);
-  request.lStructSize = sizeof request;
-  request.hwndOwner = dialog;
-  request.lpstrFilter = kFilter;
-  request.lpstrFile = path;
-  request.nMaxFile = MAX_PATH;
-  request.lpstrDefExt = "acv";
-  request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
-                  (saving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
-  return saving ? GetSaveFileNameA(&request) != FALSE : GetOpenFileNameA(&request) != FALSE;
+void Tell(HWND dialog, const char* text, const char* caption) {
+  MessageBoxA(dialog, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 // The folder part of path, with its separator, or "." for a bare file name.
@@ -121,25 +122,81 @@ bool GoOnDespite(HWND dialog, const char* notice) {
   return MessageBoxA(dialog, notice, kSaveCaption, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
 }
 
+// Room for the whole of any file Load... takes, and one byte more, so that a longer file is
+// refused as too long rather than read in part.
+constexpr DWORD kReadRoom = kMaxReadCurvesFileBytes + 1;
+
+// The sentence after a load that followed a table as closely as a curve's points allow.
+const char* FitNotice(const TableFit& fit, char (&notice)[kNoticeLength]) {
+  const int curve = fit.curve >= 0 && fit.curve < kCurveCount ? fit.curve : kCurveMaster;
+  char name[16];
+  lstrcpynA(name, kCurveNames[curve], sizeof name);
+  CharLowerA(name);
+  wsprintfA(notice,
+            "The %s curve has too few points for every bend of its table: it follows the table "
+            "within %ld level%s.",
+            name, static_cast<long>(fit.largestDifference), fit.largestDifference == 1 ? "" : "s");
+  return notice;
+}
+
+// Writes bytes the heap holds, then gives them back.
+void SaveAndFree(HWND dialog, const char* path, char* bytes, size_t size) {
+  char reason[kCurveFileReasonLength];
+  if (!WriteCurveFileAt(path, reinterpret_cast<const uint8_t*>(bytes), static_cast<int32_t>(size),
+                        reason)) {
+    Explain(dialog, reason, kSaveCaption);
+  }
+  HeapFree(GetProcessHeap(), 0, bytes);
+}
+
+void SaveCubeTo(HWND dialog, const char* path, const CurveData& data) {
+  if (!CubeFileIsExact(data) && !GoOnDespite(dialog, kCubeLumaNotice)) return;
+  // A 3D table runs to megabytes: from the heap, which can say no.
+  const size_t room = CubeFileLength(data);
+  char* text = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, room));
+  if (text == nullptr) {
+    Explain(dialog, kNoMemoryReason, kSaveCaption);
+    return;
+  }
+  SaveAndFree(dialog, path, text, WriteCubeFile(data, text, room));
+}
+
+void SaveTableTo(HWND dialog, const char* path, const CurveData& data) {
+  if (!TableFileIsExact(data) && !GoOnDespite(dialog, kTableLumaNotice)) return;
+  uint8_t bytes[kTableFileBytes];
+  WriteTableFile(data, bytes);
+  char reason[kCurveFileReasonLength];
+  if (!WriteCurveFileAt(path, bytes, static_cast<int32_t>(sizeof bytes), reason)) {
+    Explain(dialog, reason, kSaveCaption);
+  }
+}
+
 }  // namespace
 
-bool ReadCurveFileAt(const char* path, CurveData& data, char (&reason)[kCurveFileReasonLength]) {
+bool ReadCurvesFileAt(const char* path, CurveData& data, TableFit& fit,
+                      char (&reason)[kReasonLength]) {
   static constexpr char kCannotOpen[] = "The file could not be opened.";
+  static constexpr char kNoMemory[] = "The file could not be read: there is not enough memory.";
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     std::memcpy(reason, kCannotOpen, sizeof kCannotOpen);
     return false;
   }
-  static uint8_t bytes[kReadLimit];  // the dialog is modal: one read at a time
+  uint8_t* bytes = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, kReadRoom));
   DWORD size = 0;
-  const BOOL read = ReadFile(file, bytes, kReadLimit, &size, nullptr);
+  const BOOL read = bytes != nullptr && ReadFile(file, bytes, kReadRoom, &size, nullptr);
   CloseHandle(file);
-  if (!read) {
+  bool done = false;
+  if (bytes == nullptr) {
+    std::memcpy(reason, kNoMemory, sizeof kNoMemory);
+  } else if (!read) {
     std::memcpy(reason, kCannotOpen, sizeof kCannotOpen);
-    return false;
+  } else {
+    done = ReadAnyCurvesFile(bytes, size, data, fit, reason);
   }
-  return ReadCurveFile(bytes, size, data, reason);
+  if (bytes != nullptr) HeapFree(GetProcessHeap(), 0, bytes);
+  return done;
 }
 
 bool WriteCurveFileAt(const char* path, const uint8_t* bytes, int32_t size,
@@ -166,16 +223,33 @@ bool WriteCurveFileAt(const char* path, const uint8_t* bytes, int32_t size,
 
 bool LoadCurvesChosenByUser(HWND dialog, CurveData& data) {
   char path[MAX_PATH];
-  if (!ChooseFile(dialog, path, /*saving=*/false)) return false;
-  char reason[kCurveFileReasonLength];
-  if (ReadCurveFileAt(path, data, reason)) return true;
-  Explain(dialog, reason, "Load curves");
-  return false;
+  return ChooseFileToLoad(dialog, path) && LoadCurvesFrom(dialog, path, data);
+}
+
+bool LoadCurvesFrom(HWND dialog, const char* path, CurveData& data) {
+  TableFit fit;
+  char reason[kReasonLength];
+  if (!ReadCurvesFileAt(path, data, fit, reason)) {
+    Explain(dialog, reason, kLoadCaption);
+    return false;
+  }
+  char notice[kNoticeLength];
+  if (fit.largestDifference > 0) Tell(dialog, FitNotice(fit, notice), kLoadCaption);
+  return true;
 }
 
 void SaveCurvesChosenByUser(HWND dialog, const CurveData& data) {
   char path[MAX_PATH];
-  if (ChooseFile(dialog, path, /*saving=*/true)) SaveCurvesTo(dialog, path, data);
+  SaveType type;
+  if (ChooseFileToSave(dialog, path, type)) SaveSettingsTo(dialog, path, type, data);
+}
+
+void SaveSettingsTo(HWND dialog, const char* path, SaveType chosen, const CurveData& data) {
+  switch (SaveTypeOfName(path, chosen)) {
+    case SaveType::kCube: return SaveCubeTo(dialog, path, data);
+    case SaveType::kTable: return SaveTableTo(dialog, path, data);
+    case SaveType::kCurves: return SaveCurvesTo(dialog, path, data);
+  }
 }
 
 void SaveCurvesTo(HWND dialog, const char* path, const CurveData& data) {
@@ -185,6 +259,7 @@ void SaveCurvesTo(HWND dialog, const char* path, const CurveData& data) {
 
   // What the file will not keep is said before anything is written, each in a notice that can
   // stop the save.
+  if (TargetOf(data) != kTargetChannels && !GoOnDespite(dialog, kLumaNotice)) return;
   char notice[kNoticeLength];
   if (difference > 0 && !GoOnDespite(dialog, DifferenceNotice(difference, notice))) return;
 

@@ -98,14 +98,16 @@ COLORREF LevelColour(int curve, int32_t level) {
   }
 }
 
-// What input level i comes out as, in the colours of what is being edited: for the master curve
-// each channel the mode names (the others black; a mode that names none leaves it all black), for
-// a channel curve its channel alone. With only the master in use that is the master's table.
+// What grey level i comes out as, in the colours of what is being edited: for the master curve
+// on the channels each channel the mode names (the others black; a mode that names none leaves it
+// all black), for the master curve on luma all three channels, for a channel curve its channel
+// alone. With only the master in use on the channels that is the master's table.
 COLORREF ResultColour(const CurveData& data, int curve, const uint8_t (&levels)[3][kLutSize],
                       int32_t i) {
   if (curve != kCurveMaster) return LevelColour(curve, levels[PixelByteOfCurve(curve)][i]);
-  if (data.mode > kModeBlue) return RGB(0, 0, 0);  // a mode from a script that names no channel
-  const bool all = data.mode == kModeRgb;
+  const bool luma = TargetOf(data) != kTargetChannels;
+  if (!luma && data.mode > kModeBlue) return RGB(0, 0, 0);  // a script's mode naming no channel
+  const bool all = luma || data.mode == kModeRgb;
   const BYTE r = all || data.mode == kModeRed ? levels[kPixelRed][i] : 0;
   const BYTE g = all || data.mode == kModeGreen ? levels[kPixelGreen][i] : 0;
   const BYTE b = all || data.mode == kModeBlue ? levels[kPixelBlue][i] : 0;
@@ -138,7 +140,7 @@ void DrawInputBar(HWND bar, const CurveData& data, int curve) {
   Surface surface(bar);
   if (!surface.ok()) return;
   uint8_t levels[3][kLutSize];
-  ComposeChannelTables(data, levels);
+  ComposeGreyResults(data, levels);
   const double sx = surface.w() / 255.0;
   const int32_t h = surface.h();
   for (int32_t i = 0; i < 255; ++i) {

@@ -48,6 +48,7 @@ void RefreshEditor(HWND view, const CurveData& data, const ViewExtras& extras);
 // a bar laid out larger at a higher screen scale is filled from end to end.
 void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data);
 
-// The bars for the curve being edited: the output ramp in its channel's colour, and the composed
-// result of every curve for each input level in the colours of what is edited.
+// The bars for the curve being edited: the output ramp in its channel's colour (grey for the
+// master, on luma too), and what each grey input level comes out as through every curve, in the
+// colours of what is edited.
 void DrawGradientBars(HWND outputBar, HWND inputBar, const CurveData& data, int curve);

@@ -2,6 +2,7 @@
 
 #include "editor/curve_view.h"
 #include "editor/focus_cue.h"
+#include "editor/master_choice.h"
 #include "editor/point_fields.h"
 #include "editor/preview_link.h"
 #include "editor/resource.h"
@@ -32,7 +33,8 @@ void ShowNewMode(HWND dialog, EditorState& editor) {
 void ShowSelections(HWND dialog, const EditorState& editor) {
   const CurveData& data = *editor.data;
   // A mode above Blue (possible from a script) selects no item; the selector then shows none.
-  SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, data.mode, 0);
+  SendDlgItemMessageA(dialog, IDC_MODE, CB_SETCURSEL, static_cast<WPARAM>(MasterChoiceItem(data)),
+                      0);
   SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, editor.curve, 0);
   SendDlgItemMessageA(dialog, IDC_KIND, CB_SETCURSEL, KindOf(data, editor.curve), 0);
   SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, static_cast<WPARAM>(editor.preset), 0);
@@ -44,8 +46,7 @@ void RedrawEditor(HWND dialog, EditorState& editor) {
   extras.curve = editor.curve;
   extras.current = editor.current;
   uint64_t histogram[kLutSize];
-  if (editor.sampled) {
-    CurveInputHistogram(data, editor.counts, editor.curve, histogram);
+  if (EditedCurveHistogram(editor.sample, data, editor.curve, histogram)) {
     extras.histogram = histogram;
   }
   RefreshEditor(GetDlgItem(dialog, IDC_CURVE_VIEW), data, extras);

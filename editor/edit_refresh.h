@@ -14,7 +14,8 @@ void ShowEditedCurve(HWND dialog, EditorState& editor);
 // rebuilt by whatever replaced them: the selectors and the current point follow as well.
 void ShowNewSettings(HWND dialog, EditorState& editor);
 
-// The mode changed: no table does, but the frame, the histogram and the bars do.
+// The mode or the master's target changed: no table does, but the frame, the histogram and the
+// bars do.
 void ShowNewMode(HWND dialog, EditorState& editor);
 
 // The mode, curve, kind and preset selectors showing what the settings and the editor hold.

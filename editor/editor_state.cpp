@@ -32,5 +32,7 @@ EditorState* EditorOf(HWND dialog) {
 
 void DestroyEditor(HWND dialog) {
   EditorState* editor = static_cast<EditorState*>(RemovePropA(dialog, kEditorProperty));
-  if (editor != nullptr) HeapFree(GetProcessHeap(), 0, editor);
+  if (editor == nullptr) return;
+  ForgetSample(editor->sample);
+  HeapFree(GetProcessHeap(), 0, editor);
 }

@@ -1,5 +1,6 @@
 #include "editor/preview_link.h"
 
+#include "editor/auto_curves.h"
 #include "editor/edit_refresh.h"
 #include "editor/resource.h"
 #include "host/activation.h"
@@ -11,8 +12,8 @@ void SampleArrived(void* frame, int32_t, int32_t, void* context) {
   EditorState* editor = IsWindow(dialog) ? EditorOf(dialog) : nullptr;
   FramePixels pixels;
   if (editor == nullptr || !PixelsOfSample(frame, pixels)) return;
-  CountFrameLevels(pixels.data, pixels.width, pixels.height, pixels.pitch, editor->counts);
-  editor->sampled = true;
+  KeepSample(editor->sample, pixels);
+  EnableAutoButtons(dialog, *editor);
 }
 
 void PreviewShownOrHidden(bool shown, void* context) {

@@ -168,7 +168,9 @@ bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
     for (int32_t i = 0; i < CurveSlotCount(curve); ++i) to[i] = from[i];
     data.kind[curve] = imported.kind[curve];
   }
+  // The file's composite curve maps red, green and blue.
   data.mode = kModeRgb;
+  data.target = kTargetChannels;
   RebuildAllCurves(data);
   return true;
 }

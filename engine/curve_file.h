@@ -20,13 +20,13 @@ constexpr int32_t kMaxCurveFileBytes =
 // Room for any reason ReadCurveFile gives, terminator included.
 constexpr int32_t kCurveFileReasonLength = kReasonLength;
 
-// Reads a curve file into data: every curve's points and kind, the mode (RGB, since the composite
-// maps all three channels) and, afterwards, every table. An imported curve is monotone and keeps
-// the file's points in their slots, end points included; a curve that is exactly (0, 0),
-// (255, 255), and a curve the file does not hold, becomes an empty smooth curve, so a file of
-// untouched curves gives the settings of an untouched instance. When a curve has more points
-// than slots, a first point (0, 0) and a last point (255, 255) are left out: the monotone curve
-// has them without a slot.
+// Reads a curve file into data: every curve's points and kind, the mode and target (RGB on the
+// channels, since the composite maps all three channels) and, afterwards, every table. An
+// imported curve is monotone and keeps the file's points in their slots, end points included; a
+// curve that is exactly (0, 0), (255, 255), and a curve the file does not hold, becomes an empty
+// smooth curve, so a file of untouched curves gives the settings of an untouched instance. When
+// a curve has more points than slots, a first point (0, 0) and a last point (255, 255) are left
+// out: the monotone curve has them without a slot.
 //
 // Refuses a file that is short, has a version other than 1 or 4 or no curve, a curve of fewer
 // than 2 points or more than fit, a value above 255, or an input below the one before it: then

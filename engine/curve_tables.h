@@ -33,6 +33,11 @@ void RebuildAllCurves(CurveData& data);
 constexpr int kPixelBlue = 0, kPixelGreen = 1, kPixelRed = 2;
 void ComposeChannelTables(const CurveData& data, uint8_t (&levels)[3][kLutSize]);
 
+// What each grey level (v, v, v) comes out as through every curve, by channel in the same order:
+// with the master on the channels these are the tables above; under a luma target the channel
+// tables, then the master's change of their luma added to all three.
+void ComposeGreyResults(const CurveData& data, uint8_t (&levels)[3][kLutSize]);
+
 // The curve (kCurveRed, kCurveGreen, kCurveBlue) whose channel sits in pixel byte `byte`, and the
 // pixel byte of a channel curve's channel.
 inline int ChannelCurveOfByte(int byte) { return kCurveBlue - byte; }

@@ -20,6 +20,7 @@ void Capture(const CurveData& data, EditSnapshot& state) {
   }
   std::memcpy(state.kind, data.kind, sizeof state.kind);
   state.mode = data.mode;
+  state.target = data.target;
 }
 
 void Restore(const EditSnapshot& state, CurveData& data) {
@@ -29,6 +30,7 @@ void Restore(const EditSnapshot& state, CurveData& data) {
   }
   std::memcpy(data.kind, state.kind, sizeof state.kind);
   data.mode = state.mode;
+  data.target = state.target;
   RebuildAllCurves(data);
 }
 

@@ -1,20 +1,21 @@
 // The editor's undo and redo: the settings after each of the last 64 edits, and before the first,
 // in a ring. An edit is whatever the editor calls one (a whole drag, a point added or deleted, a
-// number typed, a run of nudges on one point, a kind, a preset, a file, Reset); the history only
-// keeps the states between them.
+// number typed, a run of nudges on one point, a kind, a mode or target, a preset, a file, Reset);
+// the history only keeps the states between them.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/curve_data.h"
 
-// What an edit can change: every curve's points and kind, and the mode. Tables are rebuilt from
-// them.
+// What an edit can change: every curve's points and kind, the mode and what the master curve
+// maps. Tables are rebuilt from them.
 struct EditSnapshot {
   ControlPoint points[kSlotCount];
   ControlPoint channelPoints[kChannelCurveCount][kChannelSlots];
   CurveKind kind[kCurveCount];
   ChannelMode mode;
+  MasterTarget target;
 };
 
 constexpr int32_t kHistoryEdits = 64;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/curve_tables.h"
+#include "engine/luma.h"
 
 void CountFrameLevels(const void* data, int32_t width, int32_t height, ptrdiff_t pitch,
                       LevelCounts& counts) {
@@ -34,5 +35,18 @@ void CurveInputHistogram(const CurveData& data, const LevelCounts& counts, int c
     } else if (curve == channel) {
       for (int v = 0; v < kLutSize; ++v) histogram[v] += counts.count[byte][v];
     }
+  }
+}
+
+void CountLumaLevels(const uint32_t* pixels, size_t count, const uint8_t (&levels)[3][kLutSize],
+                     MasterTarget target, uint64_t (&histogram)[kLutSize]) {
+  std::memset(histogram, 0, sizeof histogram);
+  const LumaWeights& weights = LumaWeightsOf(target);
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t p = pixels[i];
+    const uint32_t r = levels[kPixelRed][p >> 16 & 0xFF];
+    const uint32_t g = levels[kPixelGreen][p >> 8 & 0xFF];
+    const uint32_t b = levels[kPixelBlue][p & 0xFF];
+    ++histogram[LumaOf(weights, r, g, b)];
   }
 }

@@ -21,3 +21,10 @@ void CountFrameLevels(const void* data, int32_t width, int32_t height, ptrdiff_t
 // over the channels the mode maps.
 void CurveInputHistogram(const CurveData& data, const LevelCounts& counts, int curve,
                          uint64_t (&histogram)[kLutSize]);
+
+// What the master curve sees under a luma target (kTargetLuma709 or kTargetLuma601): the luma of
+// each of `count` pixels (32-bit words, one after another) once its channels have been through
+// their own curves, `levels` as ComposeChannelTables gives them. The counts per level above need
+// every channel of a pixel at once, so this takes the pixels themselves.
+void CountLumaLevels(const uint32_t* pixels, size_t count, const uint8_t (&levels)[3][kLutSize],
+                     MasterTarget target, uint64_t (&histogram)[kLutSize]);

@@ -1,5 +1,6 @@
 // Curve files from the dialog: what Save... says before it writes, a save that fails leaving the
-// old file byte for byte, and files that cannot be read.
+// old file byte for byte, each file type through its own writer, files read by what they hold,
+// and files that cannot be read.
 //
 // The full disk needs a small filesystem: TONARC_SMALL_FOLDER names a folder on one (CTest mounts
 // a tmpfs of 64 KiB where it may); without it that case is skipped.
@@ -14,6 +15,10 @@
 
 #include "editor/curve_file_dialog.h"
 #include "engine/curve_file.h"
+#include "engine/curve_tables.h"
+#include "engine/lut_cube.h"
+#include "engine/table_file.h"
+#include "tests/gui/dialog_harness.h"
 #include "tests/support/fresh_curve.h"
 
 namespace {
@@ -28,9 +33,9 @@ std::string TempFolder() {
 
 Bytes ReadAll(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  Bytes bytes(1 << 16);
-  DWORD size = 0;
   if (file == INVALID_HANDLE_VALUE) return {};
+  Bytes bytes(GetFileSize(file, nullptr));  // a 3D LUT runs to megabytes
+  DWORD size = 0;
   ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
   CloseHandle(file);
   bytes.resize(size);
@@ -139,33 +144,10 @@ TEST(CurveFileSave, FailedSaveLeavesTheOldFileByteForByte) {
   }
 }
 
-// The message boxes of a save, answered as they come: their texts are kept and each is closed
-// with `answer` (an OK-only box with OK).
-struct BoxAnswers {
-  int answer;
-  std::vector<std::string> texts;
-};
-BoxAnswers* answering = nullptr;
-
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
-  HWND box = FindWindowA("#32770", "Save curves");
-  if (box == nullptr || answering == nullptr) return;
-  char text[256] = {};
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's message
-  answering->texts.push_back(text);
-  const int button = GetDlgItem(box, IDCANCEL) != nullptr ? answering->answer : IDOK;
-  SendMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-}
-
 std::vector<std::string> SaveAnswering(const std::string& path, const CurveData& data,
                                        int answer) {
-  BoxAnswers answers{answer, {}};
-  answering = &answers;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBox);
-  SaveCurvesTo(nullptr, path.c_str(), data);
-  KillTimer(nullptr, timer);
-  answering = nullptr;
-  return answers.texts;
+  return gui::AnsweringBoxes("Save curves", answer,
+                             [&] { SaveCurvesTo(nullptr, path.c_str(), data); });
 }
 
 // Before it writes, Save... says how far the curves will come back off, and nothing when they
@@ -185,6 +167,11 @@ TEST(CurveFileSave, SaysHowFarTheCurvesComeBackBeforeWriting) {
   const std::string wildNotice = "A curves file holds only points, so loaded again these curves "
                                  "will be up to " + std::to_string(wildDifference) + " levels off.";
   ASSERT_GT(wildDifference, 1);
+  CurveData luma = monotone;  // the file holds the same curves; the notice says what it cannot
+  luma.target = kTargetLuma709;
+  const std::string lumaNotice =
+      "A curves file cannot say that the master curve is on luma: the curves are saved as they "
+      "are, and programs that read the file will apply the master curve to red, green and blue.";
 
   const struct {
     const char* name;
@@ -198,6 +185,8 @@ TEST(CurveFileSave, SaysHowFarTheCurvesComeBackBeforeWriting) {
       {"smooth, saved", smooth, IDOK, false, {one}, true},
       {"monotone: nothing to say", monotone, IDCANCEL, false, {}, true},
       {"beyond the points a file holds", wild, IDOK, false, {wildNotice}, true},
+      {"on luma, cancelled", luma, IDCANCEL, false, {lumaNotice}, false},
+      {"on luma, saved as it is", luma, IDOK, false, {lumaNotice}, true},
       {"read-only", monotone, IDOK, true,
        {"The curves were not saved: the file is read-only."}, false},
   };
@@ -235,12 +224,206 @@ TEST(CurveFileSave, UnreadableFilesChangeNothing) {
     CurveData data = Fresh();
     data.points[0] = ControlPoint{10, 20};
     const CurveData before = data;
-    char reason[kCurveFileReasonLength] = {};
-    EXPECT_FALSE(ReadCurveFileAt(path.c_str(), data, reason));
+    TableFit fit;
+    char reason[kReasonLength] = {};
+    EXPECT_FALSE(ReadCurvesFileAt(path.c_str(), data, fit, reason));
     EXPECT_STREQ(reason, c.reason);
     EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0);
   }
   RemoveDirectoryA(TempFolder().c_str());
+}
+
+Bytes CubeOf(const CurveData& data) {
+  std::string text(CubeFileLength(data), '\0');
+  text.resize(WriteCubeFile(data, text.data(), text.size()));
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes TableOf(const CurveData& data) {
+  uint8_t bytes[kTableFileBytes];
+  WriteTableFile(data, bytes);
+  return Bytes(bytes, bytes + sizeof bytes);
+}
+
+// The type of the name, or the one chosen in the dialog for a name of none of the three, picks
+// the writer; what a LUT or a table file cannot keep of a luma target is said first, and Cancel
+// there keeps the old file.
+TEST(CurveFileSave, EachTypeGoesThroughItsWriterAndSaysWhatItCannotKeep) {
+  CurveData rgb = Fresh();
+  rgb.kind[kCurveRed] = kKindMonotone;
+  rgb.channel[0].points[0] = ControlPoint{100, 140};
+  rgb.points[0] = ControlPoint{64, 40};
+  RebuildAllCurves(rgb);
+  CurveData luma = rgb;
+  luma.target = kTargetLuma709;
+  const std::string cubeNotice =
+      "With the master curve on luma the LUT file is a 3D table of 65 levels a side, between "
+      "which programs interpolate: it comes close to the filter's output, but not exactly.";
+  const std::string tableNotice =
+      "A table file maps each channel on its own: with the master curve on luma it keeps grey "
+      "levels exactly and other colours only approximately.";
+  const struct {
+    const char* name;
+    const CurveData& data;
+    SaveType chosen;
+    int answer;
+    std::vector<std::string> boxes;
+    Bytes (*file)(const CurveData&);  // null: the old file stays
+  } cases[] = {
+      {"grade.cube", rgb, SaveType::kCurves, IDOK, {}, CubeOf},
+      {"grade.CUBE", luma, SaveType::kCurves, IDCANCEL, {cubeNotice}, nullptr},
+      {"grade.cube", luma, SaveType::kCurves, IDOK, {cubeNotice}, CubeOf},
+      {"grade.amp", rgb, SaveType::kCube, IDOK, {}, TableOf},
+      {"grade.amp", luma, SaveType::kCurves, IDOK, {tableNotice}, TableOf},
+      {"grade.txt", rgb, SaveType::kTable, IDOK, {}, TableOf},
+      {"grade", luma, SaveType::kCube, IDOK, {cubeNotice}, CubeOf},
+  };
+  const std::string folder = TempFolder();
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (&c.data == &luma ? " on luma" : ""));
+    const std::string path = folder + c.name;
+    ASSERT_TRUE(WriteAll(path, kOldFile));
+    EXPECT_EQ(gui::AnsweringBoxes("Save curves", c.answer,
+                                  [&] { SaveSettingsTo(nullptr, path.c_str(), c.chosen, c.data); }),
+              c.boxes);
+    EXPECT_EQ(ReadAll(path), c.file != nullptr ? c.file(c.data) : kOldFile);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{c.name}) << "no temporary file left";
+    RemoveFile(path);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+// 768 bytes: red as a zigzag of 0 and 255 (more bends than a channel curve's 64 points follow),
+// green and blue straight.
+Bytes ZigzagRedTable() {
+  Bytes bytes(kTableFileBytes);
+  for (int i = 0; i < kLutSize; ++i) {
+    bytes[i] = static_cast<uint8_t>(i % 2 * 255);
+    bytes[kLutSize + i] = bytes[2 * kLutSize + i] = static_cast<uint8_t>(i);
+  }
+  return bytes;
+}
+
+// GIMP's older text format: the value curve through (64, 32) and (192, 224), the others straight.
+Bytes GimpTextFile() {
+  std::string text = "# GIMP Curves File\n0 0 64 32 192 224 255 255";
+  for (int i = 0; i < 13; ++i) text += " -1 -1";
+  for (int line = 0; line < 4; ++line) {
+    text += "\n0 0 255 255";
+    for (int i = 0; i < 15; ++i) text += " -1 -1";
+  }
+  text += "\n";
+  return Bytes(text.begin(), text.end());
+}
+
+// Load... reads a file by what it holds, whatever its name, and puts the master curve on the
+// channels; a table a curve can follow only approximately is told with the largest difference; a
+// refused file changes nothing.
+TEST(CurveFileLoad, TheContentsPickTheReader) {
+  CurveData fitted = Fresh();
+  TableFit zigzagFit{};
+  char reason[kReasonLength];
+  const Bytes zigzag = ZigzagRedTable();
+  ASSERT_TRUE(ReadTableFile(zigzag.data(), zigzag.size(), fitted, zigzagFit, reason)) << reason;
+  ASSERT_GT(zigzagFit.largestDifference, 0);
+  const struct {
+    const char* name;
+    Bytes file;
+    std::vector<std::string> boxes;
+    int32_t masterAt64, redAt1;  // the tables afterwards; -1: the settings stay
+  } cases[] = {
+      {"zigzag.acv", zigzag,
+       {"The red curve has too few points for every bend of its table: it follows the table "
+        "within " + std::to_string(zigzagFit.largestDifference) + " levels."},
+       64, fitted.channel[0].lut[1]},
+      {"gimp.amp", GimpTextFile(), {}, 32, 1},
+      {"short.amp", Bytes(700, 0x40), {}, -1, -1},
+  };
+  const std::string folder = TempFolder();
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder + c.name;
+    ASSERT_TRUE(WriteAll(path, c.file));
+    CurveData data = Fresh();
+    data.target = kTargetLuma601;
+    data.mode = kModeBlue;
+    const CurveData before = data;
+    bool loaded = false;
+    const std::vector<std::string> boxes = gui::AnsweringBoxes(
+        "Load curves", IDOK, [&] { loaded = LoadCurvesFrom(nullptr, path.c_str(), data); });
+    EXPECT_EQ(loaded, c.masterAt64 >= 0);
+    if (loaded) {
+      EXPECT_EQ(boxes, c.boxes);
+      EXPECT_EQ(data.lut[64], c.masterAt64);
+      EXPECT_EQ(data.channel[0].lut[1], c.redAt1);
+      EXPECT_EQ(data.target, kTargetChannels);
+      EXPECT_EQ(data.mode, kModeRgb);
+    } else {
+      EXPECT_EQ(boxes.size(), 1u) << "one sentence says why";
+      EXPECT_EQ(std::memcmp(&data, &before, sizeof data), 0);
+    }
+    RemoveFile(path);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+// The save dialog as a user meets it: a name typed without an extension, with a type picked from
+// the list, is saved in that type under that name with the type's extension.
+struct SaveDialogVisit {
+  std::string typed;
+  int typeItem;
+  bool filled = false;
+};
+SaveDialogVisit* visiting = nullptr;
+
+void CALLBACK FillTheSaveDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = FindWindowA("#32770", "Save As");
+  if (box == nullptr || visiting == nullptr || visiting->filled) return;
+  visiting->filled = true;
+  // The type list, and the name field: an edit box in older dialogs, a combo box in newer ones.
+  constexpr int kTypes = 0x470, kNames[] = {0x480, 0x47C};
+  HWND types = GetDlgItem(box, kTypes);
+  SendMessageA(types, CB_SETCURSEL, visiting->typeItem, 0);
+  for (int code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+    SendMessageA(box, WM_COMMAND, MAKEWPARAM(kTypes, code), reinterpret_cast<LPARAM>(types));
+  }
+  for (int name : kNames) {
+    SendMessageA(box, CDM_SETCONTROLTEXT, name, reinterpret_cast<LPARAM>(visiting->typed.c_str()));
+  }
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST(CurveFileSave, TheTypePickedInTheSaveDialogGivesTheExtensionAndTheWriter) {
+  CurveData data = Fresh();  // monotone: a curves file saved by mistake would need no notice
+  data.kind[kCurveMaster] = kKindMonotone;
+  data.points[0] = ControlPoint{64, 40};
+  RebuildAllCurves(data);
+  const struct {
+    int typeItem;
+    const char* name;
+    Bytes (*file)(const CurveData&);
+  } cases[] = {
+      {1, "grade.cube", CubeOf},
+      {2, "grade.amp", TableOf},
+  };
+  const std::string folder = TempFolder();
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SaveDialogVisit visit{folder + "grade", c.typeItem};
+    visiting = &visit;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, FillTheSaveDialog);
+    SaveCurvesChosenByUser(nullptr, data);
+    KillTimer(nullptr, timer);
+    visiting = nullptr;
+    EXPECT_TRUE(visit.filled);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{c.name});
+    EXPECT_EQ(ReadAll(folder + c.name), c.file(data));
+    RemoveFile(folder + c.name);
+  }
+  RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace

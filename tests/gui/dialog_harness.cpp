@@ -162,6 +162,38 @@ int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(
   return result;
 }
 
+namespace {
+
+struct BoxAnswers {
+  const char* caption;
+  int answer;
+  std::vector<std::string> texts;
+};
+BoxAnswers* g_answers = nullptr;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = g_answers != nullptr ? FindWindowA("#32770", g_answers->caption) : nullptr;
+  if (box == nullptr) return;
+  char text[512] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's message
+  g_answers->texts.push_back(text);
+  const int button = GetDlgItem(box, IDCANCEL) != nullptr ? g_answers->answer : IDOK;
+  SendMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+}
+
+}  // namespace
+
+std::vector<std::string> AnsweringBoxes(const char* caption, int answer,
+                                        const std::function<void()>& action) {
+  BoxAnswers answers{caption, answer, {}};
+  g_answers = &answers;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBox);
+  action();
+  KillTimer(nullptr, timer);
+  g_answers = nullptr;
+  return answers.texts;
+}
+
 std::string Settings(const CurveData& data) {
   std::string s = std::to_string(data.mode) + ":";
   for (int curve = 0; curve < kCurveCount; ++curve) {

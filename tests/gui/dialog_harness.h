@@ -172,6 +172,11 @@ int RunConfigProc(CurveData& data, IFilterPreview* preview, int closingId,
 // The same with an activation of the caller's making.
 int RunConfigProc(FilterActivation& fa, int closingId, const std::function<void(HWND)>& visit);
 
+// The texts of the message boxes with this caption that open while `action` runs, each closed
+// as it comes with `answer` (a box with OK alone with OK).
+std::vector<std::string> AnsweringBoxes(const char* caption, int answer,
+                                        const std::function<void()>& action);
+
 // Every curve's points, its kind and the mode, as text: what undo and redo must give back.
 std::string Settings(const CurveData& data);
 

@@ -75,7 +75,7 @@ void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, bool r
   const ChannelMode openingMode = data.mode;
   gui::OpenDialog dlg(data);
   std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> what(0, 99), item(-1, 3);
+  std::uniform_int_distribution<int> what(0, 99), item(-1, 5);
   bool picked = false;
   for (int e = 0; e < events; ++e) {
     const int w = editorEvents && what(rng) < 30 ? -1 : what(rng);
@@ -101,7 +101,7 @@ void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, bool r
       if (pickModes) {
         const int i = item(rng);
         SendMessageA(dlg.Item(IDC_MODE), CB_SETCURSEL, i, 0);
-        picked = picked || i >= 0;
+        picked = picked || (i >= 0 && i < kModeCount);  // the luma entries keep the mode
       } else {
         gui::TypeIntoSelector(dlg.Item(IDC_MODE), "x");
       }
@@ -122,6 +122,7 @@ void RunStorm(CurveData& data, uint32_t seed, int events, bool pickModes, bool r
     } else {
       ASSERT_EQ(data.mode, openingMode) << "after event " << e;
     }
+    ASSERT_LE(data.target, kTargetLuma601) << "after event " << e;
     for (int i = 0; i < kLutSize; i += 17) ASSERT_TRUE(data.lut[i] >= 0 && data.lut[i] <= 255);
     int points = 0;
     for (const ControlPoint& p : data.points) points += IsValidPoint(p);

@@ -230,13 +230,23 @@ TEST_F(DialogResource, TheOriginalControlsKeepTheirIdsPlacesAndOrder) {
 TEST(DialogWindow, TabOrderRunsApplyCancelResetPreviewSelectorThenTheEditorsControls) {
   CurveData data = Fresh();
   gui::OpenDialog dlg(data);
-  // The number fields are enabled only while there is a current point.
+  // The number fields are enabled only while there is a current point, the automatic curves
+  // once a frame has been sampled.
   dlg.LeftPress(dlg.At(100, 100));
   dlg.LeftRelease(dlg.At(100, 100));
-  const int order[] = {IDOK,        IDCANCEL,        IDC_RESET,        IDC_PREVIEW, IDC_MODE,
-                       IDC_CURVE,   IDC_KIND,        IDC_PRESET,       IDC_POINT_INPUT,
-                       IDC_POINT_OUTPUT, IDC_SAMPLE, IDC_LOAD,         IDC_SAVE,    IDC_UNDO,
-                       IDC_REDO,    IDOK};
+  uint32_t pixel = 0x00406080;
+  dlg.preview.frame = VFBitmap{};
+  dlg.preview.frame.data = &pixel;
+  dlg.preview.frame.depth = 32;
+  dlg.preview.frame.w = dlg.preview.frame.h = 1;
+  dlg.preview.frame.pitch = 4;
+  dlg.Command(IDC_PREVIEW);
+  gui::PumpMessages();
+  const int order[] = {IDOK,       IDCANCEL,          IDC_RESET,       IDC_PREVIEW,
+                       IDC_MODE,   IDC_CURVE,         IDC_KIND,        IDC_PRESET,
+                       IDC_POINT_INPUT,  IDC_POINT_OUTPUT, IDC_SAMPLE,  IDC_AUTO_CONTRAST,
+                       IDC_AUTO_COLOUR,  IDC_LOAD,    IDC_SAVE,        IDC_UNDO,
+                       IDC_REDO,   IDOK};
   for (size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(dlg.window, dlg.Item(order[i]), FALSE), dlg.Item(order[i + 1]))
         << "after id " << order[i];
@@ -256,7 +266,7 @@ TEST(DialogWindow, FocusStartsOnApplyAndTheSelectorListsTheModes) {
     HWND selector = GetDlgItem(dialog, IDC_MODE);
     const LRESULT count = SendMessageA(selector, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-      char text[16] = {};
+      char text[32] = {};
       SendMessageA(selector, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
       items.push_back(text);
     }
@@ -264,7 +274,8 @@ TEST(DialogWindow, FocusStartsOnApplyAndTheSelectorListsTheModes) {
     focus = focus == GetDlgItem(dialog, IDOK) ? focus : nullptr;
   });
   EXPECT_NE(focus, nullptr) << "the first tab stop, Apply, has the focus";
-  EXPECT_EQ(items, (std::vector<std::string>{"RGB", "Red", "Green", "Blue"}));
+  EXPECT_EQ(items, (std::vector<std::string>{"RGB", "Red", "Green", "Blue", "Luma (Rec. 709)",
+                                             "Luma (Rec. 601)"}));
   EXPECT_EQ(current, 2);
 }
 

@@ -26,6 +26,7 @@ TEST(EditHistory, UndoRedoAndMergedRuns) {
   data.channel[1].points[3] = {50, 60};
   data.kind[kCurveGreen] = kKindLinear;
   data.mode = kModeBlue;
+  data.target = kTargetLuma601;
   RebuildAllCurves(data);
   ASSERT_TRUE(RecordEdit(*history, data));
 
@@ -34,6 +35,7 @@ TEST(EditHistory, UndoRedoAndMergedRuns) {
   EXPECT_FALSE(CurveHasPoints(data, kCurveGreen));
   EXPECT_EQ(data.kind[kCurveGreen], kKindSmooth);
   EXPECT_EQ(data.mode, kModeRgb);
+  EXPECT_EQ(data.target, kTargetChannels);
   EXPECT_EQ(data.channel[1].lut[50], 50) << "tables follow the restored points";
   ASSERT_TRUE(UndoEdit(*history, data));
   EXPECT_EQ(data.points[0].x, -1) << "the merged run undoes as one edit";
@@ -43,6 +45,7 @@ TEST(EditHistory, UndoRedoAndMergedRuns) {
   ASSERT_TRUE(RedoEdit(*history, data));
   EXPECT_EQ(data.channel[1].points[3].x, 50);
   EXPECT_EQ(data.channel[1].lut[50], 60);
+  EXPECT_EQ(data.target, kTargetLuma601);
   EXPECT_FALSE(RedoEdit(*history, data));
 
   // A new edit after an undo drops what could have been redone.
