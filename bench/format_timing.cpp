@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
   BuildRgbTables(onLuma, scale, *lumaTables);
   uint8_t levels[kLutSize];
   BuildLumaLevels(onLuma.lut, true, levels);
+  auto pairs = std::make_unique<LumaPairs>();
+  BuildLumaPairs(levels, *pairs);
   const LumaWeights& luma = LumaWeightsOf(kTargetLuma709);
   static const uint32_t weights[3] = {luma.blue, luma.green, luma.red};
 
@@ -118,11 +120,12 @@ int main(int argc, char** argv) {
     unsigned char* rgbOut = buffers.back().data();
 
     variants.push_back({size.name, "luma420", "memcpy", [=] { gCopy(planeCopy, lumaPlane, plane); }});
-    for (const FramePath path : {FramePath::kScalar, FramePath::kAvx512}) {
+    for (const FramePath path : {FramePath::kPlain, FramePath::kScalar, FramePath::kAvx512}) {
       if (!FramePathRuns(path)) continue;
       const ByteRows rows{lumaPlane, size.width, lumaPlane, size.width, size.width, size.height};
-      variants.push_back({size.name, "luma420", kFramePathNames[int(path)],
-                          [=, &levels] { MapLumaRowsOn(path, levels, LumaBytes::kEvery, rows); }});
+      variants.push_back({size.name, "luma420", kFramePathNames[int(path)], [=, &levels, &pairs] {
+                            MapLumaRowsOn(path, levels, pairs.get(), LumaBytes::kEvery, rows);
+                          }});
     }
     const WordRows rgbRows{rgb, 8 * size.width, rgbOut, 8 * size.width, size.width, size.height};
     variants.push_back({size.name, "rgb64", "memcpy", [=] { gCopy(rgbOut, rgb, 8 * plane); }});

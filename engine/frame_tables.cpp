@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/luma_plane.h"
 
 struct DeepState {
   DeepTables tables;
@@ -16,6 +15,12 @@ struct DeepState {
   bool rgb;
   bool built;
   SampleScale scale;
+};
+
+struct PairState {
+  LumaPairs pairs;
+  uint8_t builtFrom[kLutSize];
+  bool built;
 };
 
 namespace {
@@ -48,6 +53,8 @@ void InitFrameTables(FrameTables& tables) {
   tables.format = 0;
   tables.deep = nullptr;
   tables.deepOwner = nullptr;
+  tables.pairs = nullptr;
+  tables.pairsOwner = nullptr;
 }
 
 void UpdateFrameTables(const CurveData& data, FrameTables& tables) {
@@ -89,8 +96,32 @@ const DeepTables* DeepTablesFor(const CurveData& data, bool rgb, const SampleSca
   return &d.tables;
 }
 
+const LumaPairs* LumaPairsFor(bool limitedRange, FrameTables& tables) {
+  if (tables.pairsOwner != &tables) {
+    tables.pairs = nullptr;  // a byte copy's: not this record's to use or free
+    tables.pairsOwner = nullptr;
+  }
+  if (tables.pairs == nullptr) {
+    tables.pairs = static_cast<PairState*>(std::malloc(sizeof(PairState)));
+    if (tables.pairs == nullptr) return nullptr;
+    tables.pairsOwner = &tables;
+    tables.pairs->built = false;
+  }
+  PairState& p = *tables.pairs;
+  const uint8_t(&levels)[kLutSize] = tables.lumaLevels[limitedRange ? 1 : 0];
+  if (!p.built || std::memcmp(p.builtFrom, levels, sizeof levels) != 0) {
+    BuildLumaPairs(levels, p.pairs);
+    std::memcpy(p.builtFrom, levels, sizeof levels);
+    p.built = true;
+  }
+  return &p.pairs;
+}
+
 void ReleaseDeepTables(FrameTables& tables) {
   if (tables.deep != nullptr && tables.deepOwner == &tables) std::free(tables.deep);
   tables.deep = nullptr;
   tables.deepOwner = nullptr;
+  if (tables.pairs != nullptr && tables.pairsOwner == &tables) std::free(tables.pairs);
+  tables.pairs = nullptr;
+  tables.pairsOwner = nullptr;
 }

@@ -6,7 +6,7 @@
 // valid ones. The 16-bit tables (a megabyte and more) live in memory the record owns while frames
 // of more than 8 bits are processed; the record remembers its own address beside the pointer, so
 // that a byte copy, which lands elsewhere, knows the memory is not its own and neither uses nor
-// frees it.
+// frees it. The pair table of 8-bit luma planes (128 KB) is owned the same way.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +14,11 @@
 #include "engine/curve_data.h"
 #include "engine/deep_tables.h"
 #include "engine/frame_map_paths.h"
+#include "engine/luma_plane.h"
 #include "engine/settings_effect.h"
 
 struct DeepState;  // the owned 16-bit tables and what they were built from
+struct PairState;  // the owned luma pair table and the levels it was built from
 
 struct FrameTables {
   // The tables the 8-bit ones were built from, and the mode and target.
@@ -32,6 +34,8 @@ struct FrameTables {
 
   DeepState* deep;
   const FrameTables* deepOwner;  // the record that allocated `deep`
+  PairState* pairs;
+  const FrameTables* pairsOwner;  // the record that allocated `pairs`
 };
 
 // A record with nothing built and nothing owned, whatever its bytes held.
@@ -45,5 +49,11 @@ void UpdateFrameTables(const CurveData& data, FrameTables& tables);
 const DeepTables* DeepTablesFor(const CurveData& data, bool rgb, const SampleScale& scale,
                                 FrameTables& tables);
 
-// Frees the 16-bit tables if this record owns them, and forgets them either way.
+// The pair table of lumaLevels[limitedRange ? 1 : 0], rebuilt if those levels changed and
+// allocated if this record owns none; call UpdateFrameTables first. Null when the memory cannot be
+// had.
+const LumaPairs* LumaPairsFor(bool limitedRange, FrameTables& tables);
+
+// Frees the 16-bit tables and the pair table where this record owns them, and forgets them either
+// way.
 void ReleaseDeepTables(FrameTables& tables);

@@ -19,17 +19,30 @@
 void BuildLumaLevels(const int32_t (&master)[kLutSize], bool limitedRange,
                      uint8_t (&levels)[kLutSize]);
 
+// Every two neighbouring samples of a plane as one 16-bit word, as memory holds it, mapped whole:
+// half the lookups of a byte table, and 128 KB that stay in the cache. Built from the levels when
+// the settings change, never per frame.
+constexpr int32_t kLumaPairCount = 65536;
+struct LumaPairs {
+  uint16_t pair[kLumaPairCount];
+};
+void BuildLumaPairs(const uint8_t (&levels)[kLutSize], LumaPairs& pairs);
+
 // Which bytes of a row are luma: every byte (a plane), the first of each pair (Y0 Cb Y1 Cr) or
 // the second (Cb Y0 Cr Y1).
 enum class LumaBytes : uint8_t { kEvery, kFirstOfPair, kSecondOfPair };
 
 
 // Maps every row on the fastest path this processor runs; for pairs, rows.rowBytes is even.
-void MapLumaRows(const uint8_t (&levels)[kLutSize], LumaBytes luma, const ByteRows& rows);
+// `pairs`, where given, were built from `levels`; without them (their memory could not be had)
+// planes are looked up a byte at a time.
+void MapLumaRows(const uint8_t (&levels)[kLutSize], const LumaPairs* pairs, LumaBytes luma,
+                 const ByteRows& rows);
 // The same on a given path (see frame_map_paths.h: a path the processor cannot run falls back to
-// the scalar one). The plain and scalar paths are one loop here: a byte lookup is all there is.
-void MapLumaRowsOn(FramePath path, const uint8_t (&levels)[kLutSize], LumaBytes luma,
-                   const ByteRows& rows);
+// the scalar one). The plain path looks every sample up in the byte table; the scalar one looks
+// planes up by pairs.
+void MapLumaRowsOn(FramePath path, const uint8_t (&levels)[kLutSize], const LumaPairs* pairs,
+                   LumaBytes luma, const ByteRows& rows);
 
 // The AVX-512 rows, compiled apart with its instruction set (see frame_map_paths.h).
 void MapLumaRowsAvx512(const uint8_t* levels, LumaBytes luma, const ByteRows& rows);

@@ -112,11 +112,13 @@ int MapRgb64(InstanceBlock& block, const PlanePair& p, int32_t width, const Pixm
   return 0;
 }
 
-int MapLuma8(const FrameTables& tables, const PixelFormat& f, const PlanePair& p, bool limited) {
+int MapLuma8(FrameTables& tables, const PixelFormat& f, const PlanePair& p, bool limited) {
   const LumaBytes luma = f.family != FormatFamily::kPacked ? LumaBytes::kEvery
                          : f.lumaSecond                   ? LumaBytes::kSecondOfPair
                                                           : LumaBytes::kFirstOfPair;
-  MapLumaRows(tables.lumaLevels[limited ? 1 : 0], luma,
+  // Without the pair table's memory the plane is still mapped, a byte at a time.
+  const LumaPairs* pairs = luma == LumaBytes::kEvery ? LumaPairsFor(limited, tables) : nullptr;
+  MapLumaRows(tables.lumaLevels[limited ? 1 : 0], pairs, luma,
               ByteRows{p.src, p.srcPitch, p.dst, p.dstPitch, p.rowBytes, p.height});
   return 0;
 }
@@ -171,6 +173,11 @@ int PrepareFrameTables(InstanceBlock& block) {
     case FormatFamily::kXrgb64:
       ScaleOf(0, false, scale);
       return DeepTablesFor(block.settings, true, scale, block.tables) != nullptr ? 0 : 1;
+    case FormatFamily::kLuma8:
+    case FormatFamily::kPlanar8:
+    case FormatFamily::kSemiPlanar:
+      LumaPairsFor(format.range != ColourRange::kFull, block.tables);  // optional: see MapLuma8
+      return 0;
     case FormatFamily::kLuma16:
     case FormatFamily::kPlanar16:
       ScaleOf(0, format.range != ColourRange::kFull, scale);

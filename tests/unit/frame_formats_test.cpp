@@ -312,7 +312,7 @@ TEST(MapPixmapFrame, SixteenBitSamplesAgainstTheReference) {
 // Tables built for earlier settings are never used for later ones, whoever changed them: a frame
 // mapped after an edit comes out as a fresh instance with the edited settings maps it.
 TEST(FrameTables, FollowTheSettingsAsTheyChange) {
-  for (const int32_t code : {8, 7, 15, 57, 60}) {
+  for (const int32_t code : {8, 7, 15, 57, 60, 9, 24}) {
     auto block = NewBlock();
     Apply(Effect::kLuma, *block);
     PixmapInfo info{};
@@ -355,6 +355,14 @@ TEST(FrameTables, ByteCopiesOwnNothingOfTheOriginal) {
   std::memcpy(copy.get(), original.get(), sizeof(InstanceBlock));
   EXPECT_NE(DeepTablesFor(copy->settings, false, scale, copy->tables), mine);
   ReleaseDeepTables(copy->tables);
+  // The luma pair table likewise.
+  UpdateFrameTables(original->settings, original->tables);
+  const LumaPairs* myPairs = LumaPairsFor(true, original->tables);
+  ASSERT_NE(myPairs, nullptr);
+  std::memcpy(copy.get(), original.get(), sizeof(InstanceBlock));
+  EXPECT_NE(LumaPairsFor(true, copy->tables), myPairs);
+  ReleaseDeepTables(copy->tables);
+  EXPECT_EQ(LumaPairsFor(true, original->tables), myPairs);
   ReleaseDeepTables(original->tables);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,14 +59,24 @@ TEST(LumaLevels, WorkedValues) {
 
 // Rows of a plane or of packed pairs, in place or into another buffer, walked either way, each
 // buffer against an inaccessible page: luma bytes mapped, chroma bytes as they were (copied when
-// the rows move), row gaps untouched.
+// the rows move), row gaps untouched. The scalar path runs with the pair table and without it.
 TEST(LumaRows, EveryLayoutOnEveryPathBetweenFences) {
   std::mt19937 rng(1717);
   Levels levels;
   for (uint8_t& l : levels) l = static_cast<uint8_t>(rng());
+  auto pairs = std::make_unique<LumaPairs>();
+  BuildLumaPairs(levels, *pairs);
   const LumaBytes layouts[] = {LumaBytes::kEvery, LumaBytes::kFirstOfPair,
                                LumaBytes::kSecondOfPair};
-  for (const FramePath path : {FramePath::kScalar, FramePath::kAvx512}) {
+  const struct {
+    FramePath path;
+    const LumaPairs* pairs;
+  } ways[] = {{FramePath::kPlain, pairs.get()},
+              {FramePath::kScalar, pairs.get()},
+              {FramePath::kScalar, nullptr},
+              {FramePath::kAvx512, pairs.get()}};
+  for (const auto& way : ways) {
+    const FramePath path = way.path;
     if (!FramePathRuns(path)) continue;
     for (const LumaBytes luma : layouts) {
       for (int32_t width = 1; width <= 140; width += 3) {
@@ -88,10 +99,11 @@ TEST(LumaRows, EveryLayoutOnEveryPathBetweenFences) {
           // Walking upward starts at the last row in memory and steps back.
           const ptrdiff_t first = upward ? stride * (height - 1) : 0;
           const ptrdiff_t pitch = upward ? -stride : stride;
-          MapLumaRowsOn(path, levels, luma,
+          MapLumaRowsOn(path, levels, way.pairs, luma,
                         ByteRows{src.data() + first, pitch, dst + first, pitch, rowBytes, height});
 
-          const std::string what = std::string(kFramePathNames[int(path)]) + " layout " +
+          const std::string what = std::string(kFramePathNames[int(path)]) +
+                                   (way.pairs != nullptr ? " pairs" : "") + " layout " +
                                    std::to_string(int(luma)) + " width " +
                                    std::to_string(width) + (inPlace ? " in place" : " moved");
           for (size_t i = 0; i < bytes; ++i) {
