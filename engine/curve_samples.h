@@ -19,7 +19,19 @@ struct CurveSamples {
 // One curve of the settings (by CurveIndex), by its kind, clamped to 0..255.
 void SampleCurve(const CurveData& data, int curve, CurveSamples& samples);
 
+// Inline: the 16-bit tables' build reads a curve hundreds of thousands of times.
+
+// The curve at a sample position, x * kSamplesPerLevel, clamped to 0..kCurveSampleCount - 1.
+inline double CurveAtPosition(const CurveSamples& samples, double position) {
+  constexpr double kLast = kCurveSampleCount - 1;
+  position = position > 0.0 ? (position < kLast ? position : kLast) : 0.0;
+  const int32_t i = static_cast<int32_t>(position);
+  if (i >= kCurveSampleCount - 1) return samples.y[kCurveSampleCount - 1];
+  const double between = position - i;
+  return samples.y[i] + (samples.y[i + 1] - double{samples.y[i]}) * between;
+}
+
 // The curve at x, which is clamped to 0..255.
-double CurveAt(const CurveSamples& samples, double x);
-// The same at a sample position, x * kSamplesPerLevel, clamped to 0..kCurveSampleCount - 1.
-double CurveAtPosition(const CurveSamples& samples, double position);
+inline double CurveAt(const CurveSamples& samples, double x) {
+  return CurveAtPosition(samples, x * kSamplesPerLevel);
+}

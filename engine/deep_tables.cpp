@@ -13,11 +13,14 @@ void FillTable(const SampleScale& s, LevelOf levelOf, uint16_t (&table)[kCodeCou
   const double span = static_cast<double>(s.white) - s.black;
   const double positionPerCode = (kCurveSampleCount - 1) / span;
   const double codesPerLevel = span / 255.0;
-  for (uint32_t v = s.black; v <= s.white; ++v) {
-    const double y = levelOf((v - s.black) * positionPerCode);
+  // Signed codes and results, all well below 2^31: converting unsigned values to and from double
+  // takes a long detour in the 32-bit build.
+  const int32_t black = static_cast<int32_t>(s.black), white = static_cast<int32_t>(s.white);
+  for (int32_t v = black; v <= white; ++v) {
+    const double y = levelOf((v - black) * positionPerCode);
     // Rounded half up; the level is never negative, so truncation is the floor (and needs no call
     // into the maths library in the 32-bit build).
-    table[v] = static_cast<uint16_t>(s.black + static_cast<uint32_t>(y * codesPerLevel + 0.5));
+    table[v] = static_cast<uint16_t>(black + static_cast<int32_t>(y * codesPerLevel + 0.5));
   }
   const int32_t belowShift = static_cast<int32_t>(table[s.black]) - static_cast<int32_t>(s.black);
   const int32_t aboveShift = static_cast<int32_t>(table[s.white]) - static_cast<int32_t>(s.white);
