@@ -89,13 +89,14 @@ static_assert(offsetof(CurveData, channel) == (sizeof(void*) == 4 ? 6156 : 6160)
               "CurveData layout");
 static_assert(offsetof(CurveData, target) == (sizeof(void*) == 4 ? 15380 : 15384),
               "CurveData layout");
-// The host allocates exactly this many bytes per instance.
+// The settings block: all a host below interface 16 allocates per instance; newer hosts allocate
+// it with the 16-bit tables after it.
 static_assert(sizeof(CurveData) == (sizeof(void*) == 4 ? 15384 : 15392), "CurveData layout");
 
 inline bool IsValidPoint(const ControlPoint& p) { return p.x != kEmpty && p.y != kEmpty; }
 
-// The state of a new instance: identity table, no points, RGB on the channels, nothing selected. The snapshots
-// and preview are left alone; the dialog writes them before anything reads them.
+// The state of a new instance: identity table, no points, RGB on the channels, nothing selected.
+// The snapshots and preview are left alone; the dialog writes them before anything reads them.
 void InitCurveData(CurveData& data);
 
 // Identity table and every slot empty; no other field changes.

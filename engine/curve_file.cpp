@@ -1,5 +1,6 @@
 #include "engine/curve_file.h"
 
+#include "engine/curve_import.h"
 #include "engine/curve_tables.h"
 #include "engine/knot_curves.h"
 #include "engine/knot_fit.h"
@@ -12,15 +13,6 @@ constexpr uint16_t kMaxValue = 255;
 // How far a curve saved through fitted knots may stray before another knot is spent on it: the
 // smallest difference the file's whole levels can promise.
 constexpr int32_t kSavedTolerance = 1;
-
-// The curves as read, kept apart from the record until the whole file has passed.
-struct ImportedCurves {
-  ControlPoint master[kSlotCount];
-  ControlPoint channel[kChannelCurveCount][kChannelSlots];
-  CurveKind kind[kCurveCount];
-
-  ControlPoint* Points(int curve) { return curve == kCurveMaster ? master : channel[curve - 1]; }
-};
 
 class WordReader {
  public:
@@ -162,16 +154,8 @@ bool ReadCurveFile(const uint8_t* bytes, size_t size, CurveData& data,
     if (IsValidPoint(slots[0])) imported.kind[curve] = kKindMonotone;
   }
 
-  for (int curve = 0; curve < kCurveCount; ++curve) {
-    const ControlPoint* const from = imported.Points(curve);
-    ControlPoint* const to = CurvePoints(data, curve);
-    for (int32_t i = 0; i < CurveSlotCount(curve); ++i) to[i] = from[i];
-    data.kind[curve] = imported.kind[curve];
-  }
   // The file's composite curve maps red, green and blue.
-  data.mode = kModeRgb;
-  data.target = kTargetChannels;
-  RebuildAllCurves(data);
+  FinishImport(imported, data);
   return true;
 }
 

@@ -5,16 +5,8 @@
 
 namespace {
 
-ControlPoint* PointsOf(ImportedCurves& curves, int curve) {
-  return curve == kCurveMaster ? curves.master : curves.channel[curve - 1];
-}
-
-const ControlPoint* PointsOf(const ImportedCurves& curves, int curve) {
-  return curve == kCurveMaster ? curves.master : curves.channel[curve - 1];
-}
-
 void SetEmpty(ImportedCurves& curves, int curve) {
-  EmptySlots(PointsOf(curves, curve), CurveSlotCount(curve));
+  EmptySlots(curves.Points(curve), CurveSlotCount(curve));
   curves.kind[curve] = kKindSmooth;
 }
 
@@ -27,7 +19,7 @@ void SetPoints(ImportedCurves& curves, int curve, CurveKind kind, const int32_t*
                const int32_t* y, int32_t count) {
   SetEmpty(curves, curve);
   if (count == 0 || AreIdentityEnds(x, y, count)) return;
-  ControlPoint* const slots = PointsOf(curves, curve);
+  ControlPoint* const slots = curves.Points(curve);
   for (int32_t i = 0; i < count; ++i) slots[i] = ControlPoint{x[i], y[i]};
   curves.kind[curve] = kind;
 }
@@ -94,7 +86,7 @@ bool ImportPoints(ImportedCurves& curves, int curve, const ControlPoint* points,
 
 void FinishImport(const ImportedCurves& curves, CurveData& data) {
   for (int curve = 0; curve < kCurveCount; ++curve) {
-    const ControlPoint* const from = PointsOf(curves, curve);
+    const ControlPoint* const from = curves.Points(curve);
     ControlPoint* const to = CurvePoints(data, curve);
     for (int32_t i = 0; i < CurveSlotCount(curve); ++i) to[i] = from[i];
     data.kind[curve] = curves.kind[curve];

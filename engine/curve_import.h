@@ -10,6 +10,11 @@ struct ImportedCurves {
   ControlPoint master[kSlotCount];
   ControlPoint channel[kChannelCurveCount][kChannelSlots];
   CurveKind kind[kCurveCount];
+
+  ControlPoint* Points(int curve) { return curve == kCurveMaster ? master : channel[curve - 1]; }
+  const ControlPoint* Points(int curve) const {
+    return curve == kCurveMaster ? master : channel[curve - 1];
+  }
 };
 
 // How closely the curves keep the tables a file held: the largest difference in levels between a

@@ -217,7 +217,8 @@ void ToneSpline::SolveJacobi(float* values) const {
                          double{upper[k]} * prev[k + 1]) /
                         diagonal[k]);
     }
-    next[n - 1] = ToFloat((double{b[n - 1]} - double{lower[n - 1]} * prev[n - 2]) / diagonal[n - 1]);
+    next[n - 1] =
+        ToFloat((double{b[n - 1]} - double{lower[n - 1]} * prev[n - 2]) / diagonal[n - 1]);
     for (int32_t k = 0; k < n; ++k) prev[k] = next[k];
   }
 
@@ -297,7 +298,8 @@ constexpr int32_t kMaxSampleSteps = 1 << 16;
 // from a to b there, in the order the path passes them.
 void SampleStep(double xa, double ya, double xb, double yb, int32_t perLevel, float* samples) {
   const double last = 255.0 * perLevel;
-  double from = std::ceil(std::fmin(xa, xb) * perLevel), to = std::floor(std::fmax(xa, xb) * perLevel);
+  double from = std::ceil(std::fmin(xa, xb) * perLevel),
+         to = std::floor(std::fmax(xa, xb) * perLevel);
   if (from < 0.0) from = 0.0;
   if (to > last) to = last;
   if (from > to) return;

@@ -357,7 +357,8 @@ static_assert(sizeof(CScriptValue) == 16, "CScriptValue layout");
 static_assert(sizeof(FilterDefinitionEx) == 128, "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, prefetchProc) == 88, "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, copyProc2) == 92, "FilterDefinitionEx layout");
-static_assert(offsetof(FilterDefinitionEx, mSourceCountLowMinus1) == 108, "FilterDefinitionEx layout");
+static_assert(offsetof(FilterDefinitionEx, mSourceCountLowMinus1) == 108,
+              "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, staticAbout) == 116, "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, fm) == 124, "FilterDefinitionEx layout");
 static_assert(sizeof(FilterModDefinition) == 8, "FilterModDefinition layout");
@@ -417,7 +418,8 @@ static_assert(sizeof(CScriptValue) == 24, "CScriptValue layout");
 static_assert(sizeof(FilterDefinitionEx) == 248, "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, prefetchProc) == 176, "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, copyProc2) == 184, "FilterDefinitionEx layout");
-static_assert(offsetof(FilterDefinitionEx, mSourceCountLowMinus1) == 216, "FilterDefinitionEx layout");
+static_assert(offsetof(FilterDefinitionEx, mSourceCountLowMinus1) == 216,
+              "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, staticAbout) == 224, "FilterDefinitionEx layout");
 static_assert(offsetof(FilterDefinitionEx, fm) == 240, "FilterDefinitionEx layout");
 static_assert(sizeof(FilterModDefinition) == 16, "FilterModDefinition layout");
@@ -450,7 +452,8 @@ static_assert(sizeof(PixmapLayoutAlpha) == 88, "PixmapLayoutAlpha layout");
 #error "unsupported pointer size"
 #endif
 static_assert(sizeof(IFilterPreview) == sizeof(void*), "IFilterPreview is its table pointer only");
-static_assert(sizeof(IFilterModPixmap) == sizeof(void*), "IFilterModPixmap is its table pointer only");
+static_assert(sizeof(IFilterModPixmap) == sizeof(void*),
+              "IFilterModPixmap is its table pointer only");
 static_assert(offsetof(PixmapInfo, frame_num) == 24, "PixmapInfo layout");
 static_assert(offsetof(PixmapInfo, colorRangeMode) == 36, "PixmapInfo layout");
 static_assert(sizeof(PixmapInfo) == 40, "PixmapInfo layout");

@@ -54,8 +54,10 @@ bool PlanesOf(const PixelFormat& f, const Pixmap& src, const Pixmap& dst, FrameP
   const PixmapAlpha& b = reinterpret_cast<const PixmapAlpha&>(dst);
   void* const srcData[kMaxPlanes] = {src.data, src.data2, src.data3, f.alpha ? a.data4 : nullptr};
   void* const dstData[kMaxPlanes] = {dst.data, dst.data2, dst.data3, f.alpha ? b.data4 : nullptr};
-  const ptrdiff_t srcPitch[kMaxPlanes] = {src.pitch, src.pitch2, src.pitch3, f.alpha ? a.pitch4 : 0};
-  const ptrdiff_t dstPitch[kMaxPlanes] = {dst.pitch, dst.pitch2, dst.pitch3, f.alpha ? b.pitch4 : 0};
+  const ptrdiff_t srcPitch[kMaxPlanes] = {src.pitch, src.pitch2, src.pitch3,
+                                          f.alpha ? a.pitch4 : 0};
+  const ptrdiff_t dstPitch[kMaxPlanes] = {dst.pitch, dst.pitch2, dst.pitch3,
+                                          f.alpha ? b.pitch4 : 0};
   planes.inPlace = true;
   for (int i = 0; i < planes.count; ++i) {
     const PlaneShape& s = shapes[i];

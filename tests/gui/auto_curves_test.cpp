@@ -24,14 +24,10 @@ struct LevelsFrame {
     for (int i = 0; i < 1000; ++i) {
       pixels[i] = flat ? 0x808080u : i % 2 ? 0x3C78B4u : 0x2864C8u;
     }
-    bitmap.data = pixels.data();
-    bitmap.depth = 32;
-    bitmap.w = 100;
-    bitmap.h = 10;
-    bitmap.pitch = 100 * 4;
+    bitmap = gui::SampledFrame(pixels.data(), 100, 10, 100);
   }
   std::vector<uint32_t> pixels;
-  VFBitmap bitmap = {};
+  VFBitmap bitmap;
 };
 
 // Each press is one edit: the line the host saves afterwards, and one Undo gives back the line

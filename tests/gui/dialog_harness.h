@@ -92,6 +92,18 @@ class RecordingPreview : public IFilterPreview {
 // Where the reference layout puts the curve view's client area inside the dialog's, on both axes.
 constexpr int32_t kViewOffset = 12;
 
+// A 32-bit frame as a sample hands it over: w x h pixels, rows `stride` pixels apart.
+inline VFBitmap SampledFrame(uint32_t* pixels, int32_t w, int32_t h, int32_t stride) {
+  VFBitmap bitmap = {};
+  bitmap.data = pixels;
+  bitmap.depth = 32;
+  bitmap.w = w;
+  bitmap.h = h;
+  bitmap.pitch = ptrdiff_t{stride} * 4;
+  bitmap.modulo = ptrdiff_t{stride - w} * 4;
+  return bitmap;
+}
+
 // The refresh a full redraw asks of the preview.
 inline const char* kRefreshCalls = "UndoSystem RedoSystem RedoFrame";
 

@@ -492,27 +492,36 @@ TEST_F(Editing, RealMouseDragEndsWhereverTheButtonIsReleased) {
     ClientToScreen(dlg.window, &p);
     return p;
   };
-  auto send = [](DWORD flags, POINT p) {
+  // Synthesised input reaches the queue through the display server, later when the machine is
+  // busy: pump until what the event should do has happened, or for at most `waitMs`.
+  auto send = [](DWORD flags, POINT p, const std::function<bool()>& done, int waitMs = 2000) {
     SetCursorPos(p.x, p.y);
     INPUT input = {};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     SendInput(1, &input, sizeof input);
-    gui::PumpMessages();
+    for (int waited = 0;; waited += 10) {
+      gui::PumpMessages();
+      if (done() || waited >= waitMs) break;
+      Sleep(10);
+    }
   };
-  send(MOUSEEVENTF_MOVE, screenPoint(dlg.At(60, 60)));
-  send(MOUSEEVENTF_LEFTDOWN, screenPoint(dlg.At(60, 60)));
+  const auto never = [] { return false; };
+  send(MOUSEEVENTF_MOVE, screenPoint(dlg.At(60, 60)), never, 100);
+  send(MOUSEEVENTF_LEFTDOWN, screenPoint(dlg.At(60, 60)), [&] { return data.selected == 0; });
   ASSERT_EQ(data.selected, 0) << "the press over the view reached the dialog";
-  send(MOUSEEVENTF_MOVE, screenPoint(dlg.At(80, 90)));
+  send(MOUSEEVENTF_MOVE, screenPoint(dlg.At(80, 90)),
+       [&] { return SamePoint(data.points[0], 80, 90); });
   EXPECT_TRUE(SamePoint(data.points[0], 80, 90));
 
   RECT frame;
   GetWindowRect(dlg.window, &frame);
   const POINT outside = {frame.right + 40, frame.bottom + 40};
-  send(MOUSEEVENTF_MOVE, outside);
-  send(MOUSEEVENTF_LEFTUP, outside);
+  send(MOUSEEVENTF_MOVE, outside, never, 100);
+  send(MOUSEEVENTF_LEFTUP, outside, [&] { return data.selected == -1; });
   EXPECT_EQ(data.selected, -1) << "the release outside the dialog still ended the drag";
-  send(MOUSEEVENTF_MOVE, screenPoint(dlg.At(150, 150)));
+  // A move after the release must not drag: give it time to arrive, then look.
+  send(MOUSEEVENTF_MOVE, screenPoint(dlg.At(150, 150)), never, 300);
   EXPECT_TRUE(SamePoint(data.points[0], 80, 90));
 }
 

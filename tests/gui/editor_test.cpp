@@ -27,15 +27,10 @@ struct KnownFrame {
       const uint32_t red = i < 200 ? 50 : 200;
       pixels[(i / 150) * 160 + i % 150] = red << 16 | 100 << 8 | 150;
     }
-    bitmap.data = pixels.data();
-    bitmap.depth = 32;
-    bitmap.w = 150;
-    bitmap.h = 2;
-    bitmap.pitch = 160 * 4;
-    bitmap.modulo = 10 * 4;
+    bitmap = gui::SampledFrame(pixels.data(), 150, 2, 160);
   }
   std::vector<uint32_t> pixels;
-  VFBitmap bitmap = {};
+  VFBitmap bitmap;
 };
 
 bool IsHistogram(HWND view, int x, int y) { return Pixel(view, x, y) == kHistogramColour; }

@@ -70,14 +70,10 @@ TEST(MasterOn, EachEntrySetsTargetAndModeOnceAndUndoesStepByStep) {
 struct PrimariesFrame {
   PrimariesFrame() : pixels(320) {
     for (int i = 0; i < 320; ++i) pixels[i] = i < 200 ? 0xFF0000u : i < 280 ? 0x00FF00u : 0x0000FFu;
-    bitmap.data = pixels.data();
-    bitmap.depth = 32;
-    bitmap.w = 320;
-    bitmap.h = 1;
-    bitmap.pitch = 320 * 4;
+    bitmap = gui::SampledFrame(pixels.data(), 320, 1, 320);
   }
   std::vector<uint32_t> pixels;
-  VFBitmap bitmap = {};
+  VFBitmap bitmap;
 };
 
 // The first row from the top where the view shows the histogram in column x, -1 for none.

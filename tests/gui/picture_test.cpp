@@ -79,11 +79,8 @@ TEST(Picture, DialogPng) {
     }
   }
   gui::RecordingPreview preview;
-  preview.frame.data = frame.data();
-  preview.frame.depth = 32;
-  preview.frame.w = static_cast<int32_t>(frame.size());
-  preview.frame.h = 1;
-  preview.frame.pitch = 4 * static_cast<ptrdiff_t>(frame.size());
+  const int32_t width = static_cast<int32_t>(frame.size());
+  preview.frame = gui::SampledFrame(frame.data(), width, 1, width);
   Picture shot;
   gui::RunConfigProc(data, &preview, IDOK, [&](HWND dialog) {
     ShowWindow(dialog, SW_SHOW);

@@ -235,11 +235,7 @@ TEST(DialogWindow, TabOrderRunsApplyCancelResetPreviewSelectorThenTheEditorsCont
   dlg.LeftPress(dlg.At(100, 100));
   dlg.LeftRelease(dlg.At(100, 100));
   uint32_t pixel = 0x00406080;
-  dlg.preview.frame = VFBitmap{};
-  dlg.preview.frame.data = &pixel;
-  dlg.preview.frame.depth = 32;
-  dlg.preview.frame.w = dlg.preview.frame.h = 1;
-  dlg.preview.frame.pitch = 4;
+  dlg.preview.frame = gui::SampledFrame(&pixel, 1, 1, 1);
   dlg.Command(IDC_PREVIEW);
   gui::PumpMessages();
   const int order[] = {IDOK,       IDCANCEL,          IDC_RESET,       IDC_PREVIEW,

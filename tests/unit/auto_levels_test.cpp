@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/presets.h"
+#include "tests/support/curve_points.h"
 #include "tests/support/fresh_curve.h"
 
 namespace {
@@ -25,15 +26,6 @@ LevelCounts Counts(Levels blue, Levels green, Levels red) {
     ++byte;
   }
   return counts;
-}
-
-std::vector<int32_t> PointsOf(const CurveData& data, int curve) {
-  std::vector<int32_t> xy;
-  for (int32_t i = 0; i < CurveSlotCount(curve); ++i) {
-    const ControlPoint p = CurvePoints(data, curve)[i];
-    if (IsValidPoint(p)) xy.insert(xy.end(), {p.x, p.y});
-  }
-  return xy;
 }
 
 TEST(AutoContrast, StretchesAllChannelsTogetherPastAThousandthAtEachEnd) {

@@ -196,16 +196,25 @@ TEST(MapPixmapFrame, RefusesWhatDoesNotFitAndWritesNothing) {
     Change change;
   };
   const Case cases[] = {
-      {"no chroma plane", Effect::kLuma, 15, [](PixmapAlpha& s, PixmapAlpha&) { s.base.data3 = nullptr; }},
-      {"no luma plane", Effect::kLuma, 61, [](PixmapAlpha& s, PixmapAlpha&) { s.base.data = nullptr; }},
-      {"rows overlap", Effect::kLuma, 9, [](PixmapAlpha& s, PixmapAlpha& d) { s.base.pitch = d.base.pitch = 10; }},
-      {"chroma rows overlap", Effect::kLuma, 14, [](PixmapAlpha& s, PixmapAlpha&) { s.base.pitch2 = -4; }},
-      {"no alpha plane", Effect::kLuma, 77, [](PixmapAlpha& s, PixmapAlpha&) { s.data4 = nullptr; }},
-      {"NV12 pairs overlap", Effect::kLuma, 23, [](PixmapAlpha& s, PixmapAlpha&) { s.base.pitch2 = 20; }},
-      {"odd packed width", Effect::kLuma, 11, [](PixmapAlpha& s, PixmapAlpha& d) { s.base.w = d.base.w = 37; }},
-      {"formats differ", Effect::kLuma, 15, [](PixmapAlpha&, PixmapAlpha& d) { d.base.format = 28; }},
+      {"no chroma plane", Effect::kLuma, 15,
+       [](PixmapAlpha& s, PixmapAlpha&) { s.base.data3 = nullptr; }},
+      {"no luma plane", Effect::kLuma, 61,
+       [](PixmapAlpha& s, PixmapAlpha&) { s.base.data = nullptr; }},
+      {"rows overlap", Effect::kLuma, 9,
+       [](PixmapAlpha& s, PixmapAlpha& d) { s.base.pitch = d.base.pitch = 10; }},
+      {"chroma rows overlap", Effect::kLuma, 14,
+       [](PixmapAlpha& s, PixmapAlpha&) { s.base.pitch2 = -4; }},
+      {"no alpha plane", Effect::kLuma, 77,
+       [](PixmapAlpha& s, PixmapAlpha&) { s.data4 = nullptr; }},
+      {"NV12 pairs overlap", Effect::kLuma, 23,
+       [](PixmapAlpha& s, PixmapAlpha&) { s.base.pitch2 = 20; }},
+      {"odd packed width", Effect::kLuma, 11,
+       [](PixmapAlpha& s, PixmapAlpha& d) { s.base.w = d.base.w = 37; }},
+      {"formats differ", Effect::kLuma, 15,
+       [](PixmapAlpha&, PixmapAlpha& d) { d.base.format = 28; }},
       {"sizes differ", Effect::kChannels, 8, [](PixmapAlpha&, PixmapAlpha& d) { d.base.h = 4; }},
-      {"no pixels", Effect::kChannels, 57, [](PixmapAlpha& s, PixmapAlpha& d) { s.base.w = d.base.w = 0; }},
+      {"no pixels", Effect::kChannels, 57,
+       [](PixmapAlpha& s, PixmapAlpha& d) { s.base.w = d.base.w = 0; }},
       {"unknown code", Effect::kNone, 99, [](PixmapAlpha&, PixmapAlpha&) {}},
       {"Y'CbCr under channel curves", Effect::kChannels, 15, [](PixmapAlpha&, PixmapAlpha&) {}},
       {"16 bits against 7", Effect::kLuma, 61, [](PixmapAlpha&, PixmapAlpha&) {}},
@@ -243,7 +252,8 @@ TEST(MapPixmapFrame, TwentyFourBitPixelsAsThirtyTwoBitOnes) {
       for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 33; ++x)
           for (int c = 0; c < 3; ++c)
-            rgb32.planes[0][y * (4 * 33 + 4) + 4 * x + c] = rgb24.planes[0][y * (3 * 33 + 4) + 3 * x + c];
+            rgb32.planes[0][y * (4 * 33 + 4) + 4 * x + c] =
+                rgb24.planes[0][y * (3 * 33 + 4) + 3 * x + c];
       ASSERT_EQ(MapPixmapFrame(*block, &rgb24.pixmap.base, &out24.pixmap.base, nullptr, false), 0);
       ASSERT_EQ(MapPixmapFrame(*block, &rgb32.pixmap.base, &out32.pixmap.base, nullptr, false), 0);
       for (int32_t y = 0; y < 4; ++y)
@@ -286,7 +296,8 @@ TEST(MapPixmapFrame, SixteenBitSamplesAgainstTheReference) {
     // Codes within the bit depth, in range.
     for (auto& plane : src.planes)
       for (size_t i = 0; i + 1 < plane.size(); i += 2) {
-        const uint16_t v = static_cast<uint16_t>(c.black + (Word(plane, i) % (c.white - c.black + 1)));
+        const uint16_t v =
+            static_cast<uint16_t>(c.black + (Word(plane, i) % (c.white - c.black + 1)));
         std::memcpy(plane.data() + i, &v, 2);
       }
     PixmapInfo info{};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/presets.h"
+#include "tests/support/curve_points.h"
 #include "tests/support/fresh_curve.h"
 #include "tests/support/random_settings.h"
 
@@ -24,15 +25,6 @@ bool Read(const std::string& file, CurveData& data, TableFit& fit, std::string* 
                                        data, fit, text);
   if (reason != nullptr) *reason = text;
   return read;
-}
-
-std::vector<int32_t> PointsOf(const CurveData& data, int curve) {
-  std::vector<int32_t> xy;
-  for (int32_t i = 0; i < CurveSlotCount(curve); ++i) {
-    const ControlPoint p = CurvePoints(data, curve)[i];
-    if (IsValidPoint(p)) xy.insert(xy.end(), {p.x, p.y});
-  }
-  return xy;
 }
 
 // One line of the text format: the pairs, then unused ones up to 17.

@@ -219,13 +219,16 @@ TEST(RebuildLutAdversarial, HardPointSetsGiveLevels) {
       WithPoints({{127, 127}, {128, 128}, {128, 127}, {127, 128}}),
   };
   CurveData extremes = Fresh();  // 256 points jumping between the corners: the longest walk
-  for (int i = 0; i < kSlotCount; ++i) extremes.points[i] = ControlPoint{i % 2 ? 255 : 0, i % 2 ? 0 : 255};
+  for (int i = 0; i < kSlotCount; ++i)
+    extremes.points[i] = ControlPoint{i % 2 ? 255 : 0, i % 2 ? 0 : 255};
   sets.push_back(extremes);
   CurveData zigzag = Fresh();  // 256 points, unit steps up, full-width steps across
-  for (int i = 0; i < kSlotCount; ++i) zigzag.points[i] = ControlPoint{(i / 2) % 2 ? 255 : 0, i / 2 + i % 2};
+  for (int i = 0; i < kSlotCount; ++i)
+    zigzag.points[i] = ControlPoint{(i / 2) % 2 ? 255 : 0, i / 2 + i % 2};
   sets.push_back(zigzag);
   CurveData huddle = Fresh();  // 256 points in a 2 x 2 corner
-  for (int i = 0; i < kSlotCount; ++i) huddle.points[i] = ControlPoint{254 + i % 2, 254 + (i / 2) % 2};
+  for (int i = 0; i < kSlotCount; ++i)
+    huddle.points[i] = ControlPoint{254 + i % 2, 254 + (i / 2) % 2};
   sets.push_back(huddle);
   // Coordinates no writer produces, as a damaged block might hold them: tangents in the billions
   // and sample coordinates that saturate.
@@ -233,7 +236,8 @@ TEST(RebuildLutAdversarial, HardPointSetsGiveLevels) {
   sets.push_back(WithPoints({{lo, lo}, {hi, hi}}));
   sets.push_back(WithPoints({{0, 0}, {1, 0}, {hi, lo}, {5, 5}, {6, 5}, {lo, hi}, {lo + 256, hi}}));
   CurveData wide = Fresh();
-  for (int i = 0; i < kSlotCount; ++i) wide.points[i] = ControlPoint{i % 2 ? hi - 300 * (i % 3) : lo, i % 2 ? 0 : hi};
+  for (int i = 0; i < kSlotCount; ++i)
+    wide.points[i] = ControlPoint{i % 2 ? hi - 300 * (i % 3) : lo, i % 2 ? 0 : hi};
   sets.push_back(wide);
 
   for (size_t i = 0; i < sets.size(); ++i) {

@@ -188,8 +188,8 @@ TEST(Formats, SixtyFourBitRgbRampsFollowTheCurves) {
       }
     for (const char* line : lines) {
       const Reference reference(line);
-      const FrameRun run = Frames(line, w, h, {"--pix-fmt", "bgra64le", "--ref", std::to_string(ref)},
-                             frame);
+      const FrameRun run =
+          Frames(line, w, h, {"--pix-fmt", "bgra64le", "--ref", std::to_string(ref)}, frame);
       ASSERT_EQ(run.status, 0) << run.err;
       ASSERT_EQ(run.out.size(), frame.size());
       uint8_t levels[3][kLutSize];
@@ -273,7 +273,8 @@ TEST(Formats, EightBitLumaExactlyChromaUntouched) {
       // Every value in every luma row, shifted from row to row.
       size_t sample = 0;
       for (size_t i = 0; i < frame.size(); ++i)
-        if (IsLumaByte(f, w, h, i)) frame[i] = static_cast<uint8_t>(sample % w + 37 * (sample / w)), ++sample;
+        if (IsLumaByte(f, w, h, i))
+          frame[i] = static_cast<uint8_t>(sample % w + 37 * (sample / w)), ++sample;
       for (const bool limited : {true, false}) {
         const FrameRun run = Frames(line, w, h,
                                     {"--pix-fmt", name, "--range", limited ? "limited" : "full",
@@ -284,8 +285,9 @@ TEST(Formats, EightBitLumaExactlyChromaUntouched) {
         EXPECT_NE(run.err.find("mapped in place"), std::string::npos) << run.err;
         ASSERT_EQ(run.out.size(), frame.size()) << what;
         for (size_t i = 0; i < frame.size(); ++i) {
-          const uint8_t expected =
-              IsLumaByte(f, w, h, i) ? ExpectedLuma(reference.data.lut, limited, frame[i]) : frame[i];
+          const uint8_t expected = IsLumaByte(f, w, h, i)
+                                       ? ExpectedLuma(reference.data.lut, limited, frame[i])
+                                       : frame[i];
           ASSERT_EQ(run.out[i], expected) << what << " byte " << i << " from " << int(frame[i]);
         }
       }
@@ -311,13 +313,15 @@ TEST(Formats, SixteenBitLumaPlanesFollowTheCurve) {
     const Reference reference(line);
     double steepest = 0;
     for (int i = 1; i < kCurveSampleCount; ++i)
-      steepest = std::fmax(steepest, std::fabs(reference.master->y[i] - reference.master->y[i - 1]));
+      steepest =
+          std::fmax(steepest, std::fabs(reference.master->y[i] - reference.master->y[i - 1]));
     steepest *= kSamplesPerLevel;
     const bool rising = line != lines[0];
     for (const Case& c : cases) {
       const RawFormat& f = *FindRawFormat(c.format);
       std::vector<uint8_t> frame = RandomFrame(RawBytes(f, w, h), 5);
-      for (uint32_t v = 0; v < 65536; ++v) frame[2 * v] = uint8_t(v), frame[2 * v + 1] = uint8_t(v >> 8);
+      for (uint32_t v = 0; v < 65536; ++v)
+        frame[2 * v] = uint8_t(v), frame[2 * v + 1] = uint8_t(v >> 8);
       for (const bool limited : {true, false}) {
         const FrameRun run = Frames(line, w, h,
                                     {"--pix-fmt", c.format, "--range", limited ? "limited" : "full",

@@ -259,7 +259,8 @@ bool ParseOptions(int argc, char** argv, Options& options, Failure& failure) {
       options.range = text == "full" ? ColourRange::kFull : ColourRange::kLimited;
       options.frameOptions = true;
     } else if (arg == "--matrix") {
-      if (!value(text) || (text != "601" && text != "709")) return usage("--matrix needs 601 or 709");
+      if (!value(text) || (text != "601" && text != "709"))
+        return usage("--matrix needs 601 or 709");
       options.matrix = text == "709" ? ColourMatrix::kBt709 : ColourMatrix::kBt601;
       options.frameOptions = true;
     } else if (arg == "--ref") {

@@ -123,28 +123,32 @@ bool FrameBytesFit(const FrameShape& shape) {
   return frame <= static_cast<uint64_t>(PTRDIFF_MAX) && 4 * frame <= SIZE_MAX;
 }
 
-void ReadRawFrame(const unsigned char* raw, const FrameView& view) {
+namespace {
+
+// Calls copy(row, rowBytes) for every row of every plane in the order raw frames hold them.
+template <typename CopyRow>
+void ForEachRawRow(const FrameView& view, CopyRow copy) {
   unsigned char* data[kMaxPlanes];
   ptrdiff_t pitch[kMaxPlanes];
   PlaneShape shapes[kMaxPlanes];
   const int count = view.Planes(data, pitch, shapes);
-  for (int i = 0; i < count; ++i) {
-    for (int32_t row = 0; row < shapes[i].rows; ++row) {
-      std::memcpy(data[i] + row * pitch[i], raw, static_cast<size_t>(shapes[i].rowBytes));
-      raw += shapes[i].rowBytes;
-    }
-  }
+  for (int i = 0; i < count; ++i)
+    for (int32_t row = 0; row < shapes[i].rows; ++row)
+      copy(data[i] + row * pitch[i], static_cast<size_t>(shapes[i].rowBytes));
+}
+
+}  // namespace
+
+void ReadRawFrame(const unsigned char* raw, const FrameView& view) {
+  ForEachRawRow(view, [&](unsigned char* row, size_t bytes) {
+    std::memcpy(row, raw, bytes);
+    raw += bytes;
+  });
 }
 
 void WriteRawFrame(const FrameView& view, unsigned char* raw) {
-  unsigned char* data[kMaxPlanes];
-  ptrdiff_t pitch[kMaxPlanes];
-  PlaneShape shapes[kMaxPlanes];
-  const int count = view.Planes(data, pitch, shapes);
-  for (int i = 0; i < count; ++i) {
-    for (int32_t row = 0; row < shapes[i].rows; ++row) {
-      std::memcpy(raw, data[i] + row * pitch[i], static_cast<size_t>(shapes[i].rowBytes));
-      raw += shapes[i].rowBytes;
-    }
-  }
+  ForEachRawRow(view, [&](const unsigned char* row, size_t bytes) {
+    std::memcpy(raw, row, bytes);
+    raw += bytes;
+  });
 }

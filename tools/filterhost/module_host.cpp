@@ -448,9 +448,9 @@ bool FilterHost::Register(const std::string& path, std::string& error) {
   int modVersion = kHostFilterModVersion, modMin = kHostFilterModVersion;
   const bool filterMod = version_ >= kFilterModHostVersion && filterModInit_ != nullptr;
   registeringHost = this;
-  const int result =
-      filterMod ? filterModInit_(&module_.record, &modInit_, written, compatible, modVersion, modMin)
-                : module_.init(&module_.record, &services_, written, compatible);
+  const int result = filterMod ? filterModInit_(&module_.record, &modInit_, written, compatible,
+                                                modVersion, modMin)
+                               : module_.init(&module_.record, &services_, written, compatible);
   registeringHost = nullptr;
   const std::string entry = filterMod ? kFilterModInitName : kInitName;
   if (result != 0) {
@@ -746,7 +746,8 @@ bool FilterInstance::SavedScript(std::string& text, bool& saved, std::string& er
   saved = false;
   if (activation_.base.filter->fssProc == nullptr) return true;
   std::vector<char> buffer(kScriptBufferLength, kUnwrittenByte);
-  if (!activation_.base.filter->fssProc(&activation_.base, services_, buffer.data(), kScriptBufferLength)) {
+  if (!activation_.base.filter->fssProc(&activation_.base, services_, buffer.data(),
+                                        kScriptBufferLength)) {
     return true;
   }
   if (std::memchr(buffer.data(), '\0', buffer.size()) == nullptr) {
