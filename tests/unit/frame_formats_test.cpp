@@ -183,6 +183,7 @@ TEST(MapPixmapFrame, LumaAloneInPlaceLeavesChroma) {
     for (size_t p = 1; p < before.size(); ++p)
       EXPECT_EQ(frame.planes[p], before[p]) << "code " << c.code << " plane " << p;
   }
+  ReleaseDeepTables(block->tables);  // the luma pair table
 }
 
 // Frames that do not fit what their format says, and formats the settings do not take: refused,
