@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     buffers.push_back(std::vector<unsigned char>(8 * plane));
     unsigned char* rgbOut = buffers.back().data();
 
-    variants.push_back({size.name, "luma420", "memcpy", [=] { gCopy(planeCopy, lumaPlane, plane); }});
+    variants.push_back(
+        {size.name, "luma420", "memcpy", [=] { gCopy(planeCopy, lumaPlane, plane); }});
     for (const FramePath path : {FramePath::kPlain, FramePath::kScalar, FramePath::kAvx512}) {
       if (!FramePathRuns(path)) continue;
       const ByteRows rows{lumaPlane, size.width, lumaPlane, size.width, size.width, size.height};
@@ -137,9 +138,12 @@ int main(int argc, char** argv) {
                           MapRgb64Rows(*lumaTables, weights, 65535, rgbRows);
                         }});
   }
-  variants.push_back({"-", "tables", "rgb64", [&] { BuildRgbTables(fourCurves, scale, *buildTables); }});
-  variants.push_back({"-", "tables", "rgb64luma", [&] { BuildRgbTables(onLuma, scale, *buildTables); }});
-  variants.push_back({"-", "tables", "lumaplane", [&] { BuildLumaTable(onLuma, scale, *buildTables); }});
+  variants.push_back(
+      {"-", "tables", "rgb64", [&] { BuildRgbTables(fourCurves, scale, *buildTables); }});
+  variants.push_back(
+      {"-", "tables", "rgb64luma", [&] { BuildRgbTables(onLuma, scale, *buildTables); }});
+  variants.push_back(
+      {"-", "tables", "lumaplane", [&] { BuildLumaTable(onLuma, scale, *buildTables); }});
 
   // Enough calls per run to last about 20 ms; the first call also brings the data into memory.
   for (Variant& v : variants) {
@@ -161,7 +165,8 @@ int main(int argc, char** argv) {
   for (const Variant& v : variants) {
     double copy = 0;
     for (const Variant& c : variants)
-      if (c.size == v.size && c.subject == v.subject && c.name == "memcpy") copy = Median(c.microseconds);
+      if (c.size == v.size && c.subject == v.subject && c.name == "memcpy")
+        copy = Median(c.microseconds);
     std::printf("%-10s %-10s %-10s %10.1f", v.size.c_str(), v.subject.c_str(), v.name.c_str(),
                 Median(v.microseconds));
     if (copy > 0 && v.name != "memcpy") std::printf(" %9.2fx", Median(v.microseconds) / copy);

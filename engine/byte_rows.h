@@ -15,9 +15,9 @@ struct ByteRows {
 };
 
 // Calls mapRow(src, dst) for every row, never stepping a pointer past the last row, where it
-// would leave the plane.
-template <typename MapRow>
-void ForEachByteRow(const ByteRows& rows, MapRow mapRow) {
+// would leave the plane. Rows: ByteRows, or any record of rows with the same members.
+template <typename Rows, typename MapRow>
+void ForEachRowOf(const Rows& rows, MapRow mapRow) {
   const unsigned char* src = rows.src;
   unsigned char* dst = rows.dst;
   for (int32_t row = 0;; ++row) {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "engine/byte_rows.h"
+
 namespace {
 
 uint16_t LoadWord(const unsigned char* p) {
@@ -14,23 +16,10 @@ uint16_t LoadWord(const unsigned char* p) {
 
 void StoreWord(unsigned char* p, uint16_t v) { std::memcpy(p, &v, sizeof v); }
 
-template <typename MapRow>
-void ForEachWordRow(const WordRows& rows, MapRow mapRow) {
-  const unsigned char* src = rows.src;
-  unsigned char* dst = rows.dst;
-  for (int32_t row = 0;; ++row) {
-    mapRow(src, dst);
-    // No step past the last row, where the pointer would leave the plane.
-    if (row + 1 == rows.height) break;
-    src += rows.srcPitch;
-    dst += rows.dstPitch;
-  }
-}
-
 }  // namespace
 
 void MapWordRows(const uint16_t (&table)[kCodeCount], const WordRows& rows) {
-  ForEachWordRow(rows, [&](const unsigned char* src, unsigned char* dst) {
+  ForEachRowOf(rows, [&](const unsigned char* src, unsigned char* dst) {
     for (int32_t i = 0; i < rows.width; ++i) StoreWord(dst + 2 * i, table[LoadWord(src + 2 * i)]);
   });
 }
@@ -42,7 +31,7 @@ void MapRgb64Rows(const DeepTables& tables, const uint32_t* lumaWeights, uint32_
   const uint16_t(&red)[kCodeCount] = tables.channel[2];
   if (lumaWeights == nullptr) {
     const int32_t width = rows.width;
-    ForEachWordRow(rows, [&blue, &green, &red, width](const unsigned char* src, unsigned char* dst) {
+    ForEachRowOf(rows, [&blue, &green, &red, width](const unsigned char* src, unsigned char* dst) {
       // Two pixels a load and a store in SSE2 (every build's baseline), each word looked up
       // through a lane extraction and put back in place, alpha left where it is: a tenth faster
       // than two 32-bit halves a pixel in every build.
@@ -74,7 +63,7 @@ void MapRgb64Rows(const DeepTables& tables, const uint32_t* lumaWeights, uint32_
     const int32_t v = static_cast<int32_t>(level) + change;
     return static_cast<uint16_t>(v < 0 ? 0 : static_cast<uint32_t>(v) > mask ? mask : v);
   };
-  ForEachWordRow(rows, [&](const unsigned char* src, unsigned char* dst) {
+  ForEachRowOf(rows, [&](const unsigned char* src, unsigned char* dst) {
     for (int32_t i = 0; i < rows.width; ++i) {
       uint32_t blueGreen, redAlpha;
       std::memcpy(&blueGreen, src + 8 * i, 4);

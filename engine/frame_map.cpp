@@ -47,8 +47,8 @@ void MapFramePlain(const CurveData& data, const FrameSpan& frame) {
       if (mapBlue) b = static_cast<uint32_t>(data.lut[b]) & 0xFF;
       if (luma) {
         const uint32_t y = LumaOf(weights, r, g, b);
-        const int32_t change =
-            static_cast<int32_t>(static_cast<uint32_t>(data.lut[y]) & 0xFF) - static_cast<int32_t>(y);
+        const int32_t change = static_cast<int32_t>(static_cast<uint32_t>(data.lut[y]) & 0xFF) -
+                               static_cast<int32_t>(y);
         r = LevelAfterLuma(r, change);
         g = LevelAfterLuma(g, change);
         b = LevelAfterLuma(b, change);
@@ -177,7 +177,8 @@ struct LumaTables {
 
   uint32_t MapPixel(uint32_t pixel) const {
     const uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
-    const uint32_t y = ((weights >> 16) * r + greenWeight * g + (weights & 0xFFFF) * b + 32768) >> 16;
+    const uint32_t y =
+        ((weights >> 16) * r + greenWeight * g + (weights & 0xFFFF) * b + 32768) >> 16;
     const int32_t moved = change[y][0];
     return LevelAfterLuma(r, moved) << 16 | LevelAfterLuma(g, moved) << 8 |
            LevelAfterLuma(b, moved);
@@ -207,7 +208,8 @@ struct LumaTables {
       }
       const __m128i green = _mm_srli_epi16(pixels, 8);  // each pixel's words: g, 0
       const __m128i greens = _mm_or_si128(green, _mm_slli_epi32(green, 16));
-      __m128i sum = _mm_madd_epi16(_mm_sub_epi16(_mm_and_si128(pixels, blueAndRed), greens), weights);
+      __m128i sum =
+          _mm_madd_epi16(_mm_sub_epi16(_mm_and_si128(pixels, blueAndRed), greens), weights);
       sum = _mm_add_epi32(sum, _mm_add_epi32(_mm_slli_epi32(green, 16), half));
       // The sum is below 2^24: each pixel's luma is its second word.
       const auto change = [&](int word) {
@@ -218,8 +220,9 @@ struct LumaTables {
       const __m128i second = _mm_unpacklo_epi64(change(_mm_extract_epi16(sum, 5)),
                                                 change(_mm_extract_epi16(sum, 7)));
       // Signed words to bytes with saturation: the clamp to 0..255.
-      const __m128i moved = _mm_packus_epi16(_mm_add_epi16(_mm_unpacklo_epi8(pixels, zero), first),
-                                             _mm_add_epi16(_mm_unpackhi_epi8(pixels, zero), second));
+      const __m128i moved =
+          _mm_packus_epi16(_mm_add_epi16(_mm_unpacklo_epi8(pixels, zero), first),
+                           _mm_add_epi16(_mm_unpackhi_epi8(pixels, zero), second));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * col), moved);
     }
     for (; col < width; ++col) {

@@ -22,7 +22,7 @@ void MapPlaneByPairs(const uint8_t (&levels)[kLutSize], const LumaPairs& pairs,
   // the row's length would be reloaded after every store.
   const uint16_t* const pair = pairs.pair;
   const int32_t rowBytes = rows.rowBytes;
-  ForEachByteRow(rows, [pair, rowBytes, &levels](const unsigned char* src, unsigned char* dst) {
+  ForEachRowOf(rows, [pair, rowBytes, &levels](const unsigned char* src, unsigned char* dst) {
     int32_t i = 0;
     for (; i + 4 <= rowBytes; i += 4) {
       uint32_t v;
@@ -37,7 +37,7 @@ void MapPlaneByPairs(const uint8_t (&levels)[kLutSize], const LumaPairs& pairs,
 void MapRowsScalar(const uint8_t (&levels)[kLutSize], LumaBytes luma, const ByteRows& rows) {
   const bool inPlace = rows.src == rows.dst && rows.srcPitch == rows.dstPitch;
   const int32_t first = luma == LumaBytes::kSecondOfPair ? 1 : 0;
-  ForEachByteRow(rows, [&](const unsigned char* src, unsigned char* dst) {
+  ForEachRowOf(rows, [&](const unsigned char* src, unsigned char* dst) {
     if (luma == LumaBytes::kEvery) {
       // Four samples a load and a store: a quarter faster than a byte at a time in every build.
       int32_t i = 0;

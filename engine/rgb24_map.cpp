@@ -7,7 +7,7 @@ void MapRgb24Rows(const FramePlan& plan, const ByteRows& rows) {
   const uint8_t* green = plan.level[kPixelGreen];
   const uint8_t* red = plan.level[kPixelRed];
   const int32_t width = rows.rowBytes / 3;
-  ForEachByteRow(rows, [&](const unsigned char* src, unsigned char* dst) {
+  ForEachRowOf(rows, [&](const unsigned char* src, unsigned char* dst) {
     for (int32_t i = 0; i < width; ++i) {
       const unsigned char* s = src + 3 * i;
       unsigned char* d = dst + 3 * i;

@@ -125,7 +125,8 @@ TEST(DeepTables, RampsFollowTheCurveAtFullPrecision) {
           const double level = (static_cast<double>(tables->master[v]) - s.black) / perLevel;
           ASSERT_NEAR(level, CurveAt(*samples, x), 0.5) << what << " code " << v;
           if (v == s.black || std::string(c.name) == "smooth loop") continue;
-          const double step = std::fabs(static_cast<double>(tables->master[v]) - tables->master[v - 1]);
+          const double step =
+              std::fabs(static_cast<double>(tables->master[v]) - tables->master[v - 1]);
           ASSERT_LE(step, steepest + 1.0) << what << " code " << v;
         }
       }
