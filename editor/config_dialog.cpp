@@ -11,6 +11,7 @@
 #include "editor/preset_choice.h"
 #include "editor/preview_link.h"
 #include "editor/resource.h"
+#include "editor/selector_items.h"
 #include "editor/undo_recording.h"
 #include "engine/curve_data.h"
 #include "engine/curve_tables.h"
@@ -26,17 +27,6 @@ namespace {
 // Dialog units the open preset list needs for its longest name.
 constexpr LONG kPresetListWidth = 140;
 
-void Fill(HWND dialog, int id, const char* const* names, int count) {
-  for (int i = 0; i < count; ++i) {
-    SendDlgItemMessageA(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(names[i]));
-  }
-}
-
-// The item a selector shows now, -1 for none.
-int SelectedItem(HWND dialog, int id) {
-  return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
 void OnInitDialog(HWND dialog, CurveData& data) {
   // A drag never carries over from an earlier opening.
   data.selected = kEmpty;
@@ -47,13 +37,11 @@ void OnInitDialog(HWND dialog, CurveData& data) {
   }
   WrapControls(dialog, *editor);
   FillMasterChoice(dialog);
-  Fill(dialog, IDC_CURVE, kCurveNames, kCurveCount);
-  Fill(dialog, IDC_KIND, kKindNames, kKindCount);
-  Fill(dialog, IDC_PRESET, kPresetNames, kPresetCount);
+  FillSelector(dialog, IDC_CURVE, kCurveNames, kCurveCount);
+  FillSelector(dialog, IDC_KIND, kKindNames, kKindCount);
+  FillSelector(dialog, IDC_PRESET, kPresetNames, kPresetCount);
   // The preset names are longer than the selector is wide: the open list is made wide enough.
-  RECT listWidth = {0, 0, kPresetListWidth, 0};
-  MapDialogRect(dialog, &listWidth);
-  SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETDROPPEDWIDTH, listWidth.right, 0);
+  WidenSelectorList(dialog, IDC_PRESET, kPresetListWidth);
   ShowSelections(dialog, *editor);
   InitPreviewButtons(dialog, data);
   // The tables the dialog shows and the preview renders follow the points from the start.

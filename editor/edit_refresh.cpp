@@ -4,6 +4,7 @@
 #include "editor/focus_cue.h"
 #include "editor/master_choice.h"
 #include "editor/point_fields.h"
+#include "editor/preset_choice.h"
 #include "editor/preview_link.h"
 #include "editor/resource.h"
 #include "engine/curve_tables.h"
@@ -37,7 +38,7 @@ void ShowSelections(HWND dialog, const EditorState& editor) {
                       0);
   SendDlgItemMessageA(dialog, IDC_CURVE, CB_SETCURSEL, editor.curve, 0);
   SendDlgItemMessageA(dialog, IDC_KIND, CB_SETCURSEL, KindOf(data, editor.curve), 0);
-  SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, static_cast<WPARAM>(editor.preset), 0);
+  ShowAppliedPreset(dialog, editor);
 }
 
 void RedrawEditor(HWND dialog, EditorState& editor) {

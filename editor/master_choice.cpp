@@ -3,6 +3,7 @@
 #include "editor/edit_refresh.h"
 #include "editor/point_editing.h"
 #include "editor/resource.h"
+#include "editor/selector_items.h"
 #include "editor/undo_recording.h"
 
 namespace {
@@ -17,15 +18,9 @@ constexpr LONG kListWidth = 70;
 }  // namespace
 
 void FillMasterChoice(HWND dialog) {
-  for (const char* name : kModeNames) {
-    SendDlgItemMessageA(dialog, IDC_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  }
-  for (const char* name : kLumaNames) {
-    SendDlgItemMessageA(dialog, IDC_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  }
-  RECT width = {0, 0, kListWidth, 0};
-  MapDialogRect(dialog, &width);
-  SendDlgItemMessageA(dialog, IDC_MODE, CB_SETDROPPEDWIDTH, width.right, 0);
+  FillSelector(dialog, IDC_MODE, kModeNames, kModeCount);
+  FillSelector(dialog, IDC_MODE, kLumaNames, kItemCount - kModeCount);
+  WidenSelectorList(dialog, IDC_MODE, kListWidth);
 }
 
 int MasterChoiceItem(const CurveData& data) {
@@ -35,7 +30,7 @@ int MasterChoiceItem(const CurveData& data) {
 }
 
 void OnMasterChoice(HWND dialog, EditorState& editor) {
-  const int item = static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE, CB_GETCURSEL, 0, 0));
+  const int item = SelectedItem(dialog, IDC_MODE);
   CurveData& data = *editor.data;
   if (item < 0 || item >= kItemCount || item == MasterChoiceItem(data)) return;
   EndDrag(dialog, editor);

@@ -3,21 +3,13 @@
 #include "editor/edit_refresh.h"
 #include "editor/point_editing.h"
 #include "editor/resource.h"
+#include "editor/selector_items.h"
 #include "editor/undo_recording.h"
 #include "engine/presets.h"
 
-namespace {
-
-int ShownPreset(HWND dialog) {
-  return static_cast<int>(SendDlgItemMessageA(dialog, IDC_PRESET, CB_GETCURSEL, 0, 0));
-}
-
-// The list shows the preset the settings are in again, forgetting a name moved to but not chosen.
 void ShowAppliedPreset(HWND dialog, const EditorState& editor) {
   SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, static_cast<WPARAM>(editor.preset), 0);
 }
-
-}  // namespace
 
 void OnPresetNotification(HWND dialog, EditorState& editor, int code) {
   switch (code) {
@@ -30,9 +22,6 @@ void OnPresetNotification(HWND dialog, EditorState& editor, int code) {
       if (editor.presetListOpen) ApplyShownPreset(dialog, editor);
       break;
     case CBN_CLOSEUP:
-      editor.presetListOpen = false;
-      ShowAppliedPreset(dialog, editor);
-      break;
     case CBN_KILLFOCUS:
       editor.presetListOpen = false;
       ShowAppliedPreset(dialog, editor);
@@ -46,12 +35,12 @@ bool PresetPending(HWND dialog, const EditorState& editor) {
   if (editor.presetListOpen || SendDlgItemMessageA(dialog, IDC_PRESET, CB_GETDROPPEDSTATE, 0, 0)) {
     return false;
   }
-  const int shown = ShownPreset(dialog);
+  const int shown = SelectedItem(dialog, IDC_PRESET);
   return shown >= 0 && shown != editor.preset;
 }
 
 void ApplyShownPreset(HWND dialog, EditorState& editor) {
-  const int preset = ShownPreset(dialog);  // before the drag's end clears the list
+  const int preset = SelectedItem(dialog, IDC_PRESET);  // before the drag's end clears the list
   EndDrag(dialog, editor);
   if (!ApplyPreset(*editor.data, preset)) return;
   RecordChange(dialog, editor);

@@ -8,6 +8,10 @@
 
 #include "editor/editor_state.h"
 
+// The list shows the preset the settings are in (none after any other edit), forgetting a name
+// moved to but not chosen.
+void ShowAppliedPreset(HWND dialog, const EditorState& editor);
+
 // A notification from the preset list (its code from WM_COMMAND).
 void OnPresetNotification(HWND dialog, EditorState& editor, int code);
 

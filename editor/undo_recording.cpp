@@ -2,13 +2,13 @@
 
 #include "editor/edit_refresh.h"
 #include "editor/point_editing.h"
-#include "editor/resource.h"
+#include "editor/preset_choice.h"
 
 void RecordChange(HWND dialog, EditorState& editor, bool nudge) {
   if (!RecordEdit(editor.history, *editor.data, nudge && editor.nudging)) return;
   editor.nudging = nudge;
   editor.preset = kEmpty;
-  SendDlgItemMessageA(dialog, IDC_PRESET, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  ShowAppliedPreset(dialog, editor);
 }
 
 void StepHistory(HWND dialog, EditorState& editor, bool redo) {
