@@ -139,14 +139,10 @@ const char* FitNotice(const TableFit& fit, char (&notice)[kNoticeLength]) {
   return notice;
 }
 
-// Writes bytes the heap holds, then gives them back.
-void SaveAndFree(HWND dialog, const char* path, char* bytes, size_t size) {
+// Writes the file's bytes in place of whatever path holds; a failure is told with its reason.
+void WriteOrExplain(HWND dialog, const char* path, const uint8_t* bytes, int32_t size) {
   char reason[kCurveFileReasonLength];
-  if (!WriteCurveFileAt(path, reinterpret_cast<const uint8_t*>(bytes), static_cast<int32_t>(size),
-                        reason)) {
-    Explain(dialog, reason, kSaveCaption);
-  }
-  HeapFree(GetProcessHeap(), 0, bytes);
+  if (!WriteCurveFileAt(path, bytes, size, reason)) Explain(dialog, reason, kSaveCaption);
 }
 
 void SaveCubeTo(HWND dialog, const char* path, const CurveData& data) {
@@ -158,17 +154,16 @@ void SaveCubeTo(HWND dialog, const char* path, const CurveData& data) {
     Explain(dialog, kNoMemoryReason, kSaveCaption);
     return;
   }
-  SaveAndFree(dialog, path, text, WriteCubeFile(data, text, room));
+  const size_t size = WriteCubeFile(data, text, room);
+  WriteOrExplain(dialog, path, reinterpret_cast<const uint8_t*>(text), static_cast<int32_t>(size));
+  HeapFree(GetProcessHeap(), 0, text);
 }
 
 void SaveTableTo(HWND dialog, const char* path, const CurveData& data) {
   if (!TableFileIsExact(data) && !GoOnDespite(dialog, kTableLumaNotice)) return;
   uint8_t bytes[kTableFileBytes];
   WriteTableFile(data, bytes);
-  char reason[kCurveFileReasonLength];
-  if (!WriteCurveFileAt(path, bytes, static_cast<int32_t>(sizeof bytes), reason)) {
-    Explain(dialog, reason, kSaveCaption);
-  }
+  WriteOrExplain(dialog, path, bytes, static_cast<int32_t>(sizeof bytes));
 }
 
 }  // namespace
@@ -263,6 +258,5 @@ void SaveCurvesTo(HWND dialog, const char* path, const CurveData& data) {
   char notice[kNoticeLength];
   if (difference > 0 && !GoOnDespite(dialog, DifferenceNotice(difference, notice))) return;
 
-  char reason[kCurveFileReasonLength];
-  if (!WriteCurveFileAt(path, bytes, size, reason)) Explain(dialog, reason, kSaveCaption);
+  WriteOrExplain(dialog, path, bytes, size);
 }
