@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/curve_tables.h"
@@ -432,36 +433,52 @@ TEST_F(Editing, ConfigProcWithoutThePreviewInterface) {
   EXPECT_EQ(data.preview, nullptr);
 }
 
-TEST_F(Editing, ConfigProcReportsADialogThatCannotBeMade) {
-  gui::RecordingPreview preview;
-  bool visited = false;
-  // A module without the dialog resource.
-  const int result = gui::RunConfigProc(
-      data, &preview, IDOK, [&](HWND) { visited = true; }, GetModuleHandleA("kernel32.dll"));
-  EXPECT_EQ(result, -1);
-  EXPECT_FALSE(visited);
-}
-
-// The host's preview is lent for the dialog only: however ConfigProc ends, the record keeps no
-// pointer to it, and no byte copy of the record can carry one.
-TEST_F(Editing, NoPreviewPointerOutlivesConfigProc) {
+// The host's preview is lent for the dialog only: however ConfigProc ends (Apply, Cancel, or a
+// dialog that cannot be made, reported as -1), the host keeps none of the dialog's callbacks,
+// the record keeps no pointer to the preview, and no byte copy of the record can carry one.
+TEST_F(Editing, NothingOfTheDialogOutlivesConfigProc) {
   struct Case {
     const char* how;
     int closing;
-    HINSTANCE resources;
+    HINSTANCE resources;  // null: this module; kernel32 has no dialog resource
+    int result;
   } cases[] = {
-      {"Apply", IDOK, nullptr},
-      {"Cancel", IDCANCEL, nullptr},
-      {"no dialog", IDOK, GetModuleHandleA("kernel32.dll")},
+      {"Apply", IDOK, nullptr, 0},
+      {"Cancel", IDCANCEL, nullptr, 0},
+      {"no dialog", IDOK, GetModuleHandleA("kernel32.dll"), -1},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
     CurveData fresh = Fresh();
     gui::RecordingPreview preview;
+    bool visited = false;
+    bool callbacksWhileOpen = false;
     IFilterPreview* whileOpen = nullptr;
-    gui::RunConfigProc(fresh, &preview, c.closing, [&](HWND) { whileOpen = fresh.preview; },
-                       c.resources);
-    EXPECT_EQ(fresh.preview, nullptr) << c.how;
-    EXPECT_EQ(whileOpen, c.resources == nullptr ? &preview : nullptr) << c.how;
+    const int result = gui::RunConfigProc(
+        fresh, &preview, c.closing,
+        [&](HWND) {
+          visited = true;
+          whileOpen = fresh.preview;
+          callbacksWhileOpen =
+              preview.buttonCallback != nullptr && preview.sampleCallback != nullptr;
+        },
+        c.resources);
+    const bool opens = c.resources == nullptr;
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(visited, opens);
+    EXPECT_EQ(fresh.preview, nullptr);
+    EXPECT_EQ(whileOpen, opens ? &preview : nullptr);
+    EXPECT_EQ(callbacksWhileOpen, opens);
+    EXPECT_EQ(preview.buttonCallback, nullptr);
+    EXPECT_EQ(preview.sampleCallback, nullptr);
+    if (opens) {
+      // The calls the original dialog made come first, the new ones after them.
+      EXPECT_EQ(preview.Since(0).rfind(std::string("InitButton ") + kRefreshCalls +
+                                           " SetButtonCallback SetSampleCallback",
+                                       0),
+                0u)
+          << preview.Since(0);
+    }
   }
 }
 

@@ -70,25 +70,6 @@ TEST_F(Editor, SampledFrameDrawsTheHistogramOfTheEditedCurvesInput) {
   EXPECT_EQ(Pixel(dlg.View(), 100, 1), Background());
 }
 
-TEST_F(Editor, CallbacksAreSetWhileOpenAndNullAfterApplyAndCancel) {
-  for (int closing : {IDOK, IDCANCEL}) {
-    gui::RecordingPreview preview;
-    bool setWhileOpen = false;
-    gui::RunConfigProc(data, &preview, closing, [&](HWND) {
-      setWhileOpen = preview.buttonCallback != nullptr && preview.sampleCallback != nullptr;
-    });
-    EXPECT_TRUE(setWhileOpen) << closing;
-    EXPECT_EQ(preview.buttonCallback, nullptr) << closing;
-    EXPECT_EQ(preview.sampleCallback, nullptr) << closing;
-    // The design's calls first, the new ones after them.
-    EXPECT_EQ(preview.Since(0).rfind(std::string("InitButton ") + gui::kRefreshCalls +
-                                         " SetButtonCallback SetSampleCallback",
-                                     0),
-              0u)
-        << preview.Since(0);
-  }
-}
-
 TEST_F(Editor, CancelPutsEveryCurveAndKindBack) {
   data.channel[kCurveGreen - 1].points[0] = ControlPoint{80, 90};
   data.kind[kCurveGreen] = kKindMonotone;
