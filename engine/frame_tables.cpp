@@ -46,6 +46,30 @@ bool SameDeepSettings(const CurveData& data, bool rgb, const SampleScale& scale,
   return true;
 }
 
+// The state this record owns, allocated if it owns none, or null when the memory cannot be had.
+// A pointer a byte copy carries is the original's: forgotten here, neither used nor freed.
+template <typename State>
+State* OwnedState(State*& state, const FrameTables*& owner, const FrameTables& tables) {
+  if (owner != &tables) {
+    state = nullptr;
+    owner = nullptr;
+  }
+  if (state == nullptr) {
+    state = static_cast<State*>(std::malloc(sizeof(State)));
+    if (state == nullptr) return nullptr;
+    owner = &tables;
+    state->built = false;
+  }
+  return state;
+}
+
+template <typename State>
+void ReleaseState(State*& state, const FrameTables*& owner, const FrameTables& tables) {
+  if (state != nullptr && owner == &tables) std::free(state);
+  state = nullptr;
+  owner = nullptr;
+}
+
 }  // namespace
 
 void InitFrameTables(FrameTables& tables) {
@@ -72,14 +96,9 @@ void UpdateFrameTables(const CurveData& data, FrameTables& tables) {
 
 const DeepTables* DeepTablesFor(const CurveData& data, bool rgb, const SampleScale& scale,
                                 FrameTables& tables) {
-  if (tables.deepOwner != &tables) ReleaseDeepTables(tables);
-  if (tables.deep == nullptr) {
-    tables.deep = static_cast<DeepState*>(std::malloc(sizeof(DeepState)));
-    if (tables.deep == nullptr) return nullptr;
-    tables.deepOwner = &tables;
-    tables.deep->built = false;
-  }
-  DeepState& d = *tables.deep;
+  DeepState* const owned = OwnedState(tables.deep, tables.deepOwner, tables);
+  if (owned == nullptr) return nullptr;
+  DeepState& d = *owned;
   if (SameDeepSettings(data, rgb, scale, d)) return &d.tables;
   d.built = false;
   if (rgb) BuildRgbTables(data, scale, d.tables);
@@ -97,17 +116,9 @@ const DeepTables* DeepTablesFor(const CurveData& data, bool rgb, const SampleSca
 }
 
 const LumaPairs* LumaPairsFor(bool limitedRange, FrameTables& tables) {
-  if (tables.pairsOwner != &tables) {
-    tables.pairs = nullptr;  // a byte copy's: not this record's to use or free
-    tables.pairsOwner = nullptr;
-  }
-  if (tables.pairs == nullptr) {
-    tables.pairs = static_cast<PairState*>(std::malloc(sizeof(PairState)));
-    if (tables.pairs == nullptr) return nullptr;
-    tables.pairsOwner = &tables;
-    tables.pairs->built = false;
-  }
-  PairState& p = *tables.pairs;
+  PairState* const owned = OwnedState(tables.pairs, tables.pairsOwner, tables);
+  if (owned == nullptr) return nullptr;
+  PairState& p = *owned;
   const uint8_t(&levels)[kLutSize] = tables.lumaLevels[limitedRange ? 1 : 0];
   if (!p.built || std::memcmp(p.builtFrom, levels, sizeof levels) != 0) {
     BuildLumaPairs(levels, p.pairs);
@@ -118,10 +129,6 @@ const LumaPairs* LumaPairsFor(bool limitedRange, FrameTables& tables) {
 }
 
 void ReleaseDeepTables(FrameTables& tables) {
-  if (tables.deep != nullptr && tables.deepOwner == &tables) std::free(tables.deep);
-  tables.deep = nullptr;
-  tables.deepOwner = nullptr;
-  if (tables.pairs != nullptr && tables.pairsOwner == &tables) std::free(tables.pairs);
-  tables.pairs = nullptr;
-  tables.pairsOwner = nullptr;
+  ReleaseState(tables.deep, tables.deepOwner, tables);
+  ReleaseState(tables.pairs, tables.pairsOwner, tables);
 }

@@ -95,6 +95,8 @@ int32_t BytesPerPixel(FormatFamily family) {
 }
 
 int PlaneShapes(const PixelFormat& f, int32_t w, int32_t h, PlaneShape (&planes)[kMaxPlanes]) {
+  // A row length that wrapped would pass any pitch check and send the rows past the buffer.
+  if (w > INT32_MAX / BytesPerPixel(FormatFamily::kXrgb64)) return 0;
   const int32_t sample = f.family == FormatFamily::kPlanar16 ? 2 : 1;
   const int32_t cw = (w + (1 << f.chromaShiftX) - 1) >> f.chromaShiftX;
   const int32_t ch = (h + (1 << f.chromaShiftY) - 1) >> f.chromaShiftY;

@@ -45,7 +45,8 @@ int32_t BytesPerPixel(FormatFamily family);
 
 // The planes of a frame of this format and size: luma (or the RGB pixels, or packed pairs), then
 // chroma (NV12: one plane of Cb, Cr pairs), then alpha. Returns their number, 0 for an unknown
-// format or a packed one of odd width, whose last pair would be half described.
+// format or a packed one of odd width, whose last pair would be half described, and for a width
+// whose row would hold more bytes than an int32_t counts.
 struct PlaneShape {
   int32_t rowBytes;
   int32_t rows;

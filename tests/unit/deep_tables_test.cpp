@@ -219,10 +219,6 @@ TEST(DeepTables, RgbComposesTheChannelCurvesWithTheMaster) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // FNV-1a over 16-bit values.
 void Mix(uint64_t& digest, uint16_t value) {
   for (int shift = 0; shift < 16; shift += 8) {
@@ -231,9 +227,9 @@ void Mix(uint64_t& digest, uint16_t value) {
   }
 }
 
-// Every target builds the same 16-bit tables, code for code: a digest of seeded settings of every
-// kind and target, at three scales.
-TEST(DeepTables, SameOnEveryTarget) {
+// Every build (native, 32- and 64-bit Windows) makes the same 16-bit tables, code for code: a
+// digest of seeded settings of every kind, mode and master target, at three scales.
+TEST(DeepTables, SameInEveryBuild) {
   std::mt19937 rng(17);
   const auto below = [&](uint32_t n) { return static_cast<int32_t>(rng() % n); };
   auto tables = NewTables();

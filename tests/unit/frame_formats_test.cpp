@@ -216,6 +216,8 @@ TEST(MapPixmapFrame, RefusesWhatDoesNotFitAndWritesNothing) {
       {"sizes differ", Effect::kChannels, 8, [](PixmapAlpha&, PixmapAlpha& d) { d.base.h = 4; }},
       {"no pixels", Effect::kChannels, 57,
        [](PixmapAlpha& s, PixmapAlpha& d) { s.base.w = d.base.w = 0; }},
+      {"row bytes beyond 32 bits", Effect::kChannels, 57,
+       [](PixmapAlpha& s, PixmapAlpha& d) { s.base.w = d.base.w = 1 << 29; }},
       {"unknown code", Effect::kNone, 99, [](PixmapAlpha&, PixmapAlpha&) {}},
       {"Y'CbCr under channel curves", Effect::kChannels, 15, [](PixmapAlpha&, PixmapAlpha&) {}},
       {"16 bits against 7", Effect::kLuma, 61, [](PixmapAlpha&, PixmapAlpha&) {}},
