@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -73,43 +74,47 @@ TEST(CurveDataReset, TouchesOnlyTableAndPoints) {
   EXPECT_EQ(data.preview, marker);
 }
 
-TEST(InsertPoint, IntoEmptyRecordTakesSlotZero) {
-  CurveData data = Fresh();
-  EXPECT_EQ(InsertPoint(128, 200, data), 0);
-  EXPECT_EQ(data.points[0].x, 128);
-  EXPECT_EQ(data.points[0].y, 200);
-  EXPECT_EQ(data.points[1].x, -1);
-}
-
-TEST(InsertPoint, EqualXGoesAfterExistingPoint) {
-  CurveData data = Fresh();
-  data.points[0] = {50, 1};
-  data.points[1] = {100, 2};
-  data.points[2] = {200, 3};
-  EXPECT_EQ(InsertPoint(100, 9, data), 2);
-  EXPECT_EQ(SlotXs(data, 5), (std::vector<int32_t>{50, 100, 100, 200, -1}));
-  EXPECT_EQ(data.points[2].y, 9);
-  EXPECT_EQ(data.points[3].y, 3);
-}
-
-TEST(InsertPoint, StopsAtEmptySlotLeftByDeletion) {
-  CurveData data = Fresh();
-  data.points[0] = {10, 1};
-  data.points[2] = {200, 3};
-  // The search stops at the hole: the curve turns back in x, as the slot order says.
-  EXPECT_EQ(InsertPoint(250, 4, data), 1);
-  EXPECT_EQ(SlotXs(data, 4), (std::vector<int32_t>{10, 250, 200, -1}));
-}
-
-TEST(InsertPoint, ShiftEndsAtFirstHoleAndLaterSlotsStay) {
-  CurveData data = Fresh();
-  data.points[0] = {10, 1};
-  data.points[2] = {200, 3};
-  data.points[3] = {220, 4};
-  EXPECT_EQ(InsertPoint(5, 0, data), 0);
-  EXPECT_EQ(SlotXs(data, 5), (std::vector<int32_t>{5, 10, 200, 220, -1}));
-  EXPECT_EQ(data.points[1].y, 1);
-  EXPECT_EQ(data.points[2].y, 3);
+// A few slots before and after one insertion: the slot it lands in and every slot's x and y.
+TEST(InsertPoint, LandsAfterItsLeftNeighbourAndShiftsUpToTheFirstHole) {
+  const struct {
+    const char* name;
+    std::vector<ControlPoint> before;  // slots 0.. ; the rest stay empty
+    ControlPoint inserted;
+    int32_t slot;
+    std::vector<ControlPoint> after;
+  } cases[] = {
+      {"into an empty record", {}, {128, 200}, 0, {{128, 200}, {-1, -1}}},
+      {"equal x goes after the existing point",
+       {{50, 1}, {100, 2}, {200, 3}},
+       {100, 9},
+       2,
+       {{50, 1}, {100, 2}, {100, 9}, {200, 3}, {-1, -1}}},
+      // The search stops at the hole: the curve turns back in x, as the slot order says.
+      {"stops at an empty slot left by deletion",
+       {{10, 1}, {-1, -1}, {200, 3}},
+       {250, 4},
+       1,
+       {{10, 1}, {250, 4}, {200, 3}, {-1, -1}}},
+      {"the shift ends at the first hole and later slots stay",
+       {{10, 1}, {-1, -1}, {200, 3}, {220, 4}},
+       {5, 0},
+       0,
+       {{5, 0}, {10, 1}, {200, 3}, {220, 4}, {-1, -1}}},
+      {"a slot with only x empty counts as empty",
+       {{-1, 5}, {30, 5}},
+       {200, 6},
+       0,
+       {{200, 6}, {30, 5}, {-1, -1}}},
+  };
+  for (const auto& c : cases) {
+    CurveData data = Fresh();
+    std::copy(c.before.begin(), c.before.end(), data.points);
+    EXPECT_EQ(InsertPoint(c.inserted.x, c.inserted.y, data), c.slot) << c.name;
+    for (size_t i = 0; i < c.after.size(); ++i) {
+      EXPECT_EQ(data.points[i].x, c.after[i].x) << c.name << ", slot " << i;
+      EXPECT_EQ(data.points[i].y, c.after[i].y) << c.name << ", slot " << i;
+    }
+  }
 }
 
 TEST(InsertPoint, LastShiftMovesSlot254IntoSlot255) {
@@ -136,16 +141,6 @@ TEST(InsertPoint, RefusedWhenNoSlotHoldsAGreaterX) {
   EXPECT_EQ(InsertPoint(254, 1, data), -1);
   EXPECT_EQ(InsertPoint(255, 1, data), -1);
   EXPECT_EQ(std::memcmp(&before, &data, sizeof data), 0);
-}
-
-TEST(InsertPoint, SlotWithOnlyXEmptyCountsAsEmpty) {
-  CurveData data = Fresh();
-  data.points[0] = {-1, 5};
-  data.points[1] = {30, 5};
-  EXPECT_EQ(InsertPoint(200, 6, data), 0);
-  EXPECT_EQ(data.points[0].x, 200);
-  EXPECT_EQ(data.points[0].y, 6);
-  EXPECT_EQ(data.points[1].x, 30);
 }
 
 TEST(DeletePoint, LeavesAHoleAndEveryOtherSlotInPlace) {

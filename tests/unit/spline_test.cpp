@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "tests/support/fresh_curve.h"
@@ -94,31 +95,32 @@ void RandomPoints(std::mt19937& rng, CurveData& data) {
   }
 }
 
-TEST(RebuildLutWorkedCases, OnePointMakes656Samples) {
-  CurveData data = WithPoints({{128, 200}});
-  // Each segment yields 2 max(|dx|, |dy|) + 1 samples: 401 + 255.
-  EXPECT_EQ(Rebuild(data), 656);
-  // Spot values of the fitted curve; the steep start lifts entry 0 above 0.
-  EXPECT_EQ(data.lut[0], 2);
-  EXPECT_EQ(data.lut[32], 73);
-  EXPECT_EQ(data.lut[64], 131);
-  EXPECT_EQ(data.lut[128], 200);
-  EXPECT_EQ(data.lut[192], 233);
-  EXPECT_EQ(data.lut[254], 254);
-  EXPECT_EQ(data.lut[255], 255);
-}
-
-TEST(RebuildLutWorkedCases, InvertedCurveCountsAll1533Samples) {
-  CurveData data = WithPoints({{0, 255}, {255, 0}});
-  // Three segments of 511 samples.
-  EXPECT_EQ(Rebuild(data), 1533);
-  // Samples beyond the first 1,024 decide most of the table: the falling middle segment.
-  EXPECT_EQ(data.lut[0], 254);
-  EXPECT_EQ(data.lut[64], 203);
-  EXPECT_EQ(data.lut[128], 125);
-  EXPECT_EQ(data.lut[192], 48);
-  EXPECT_EQ(data.lut[254], 0);
-  EXPECT_EQ(data.lut[255], 255);
+TEST(RebuildLutWorkedCases, SampleCountsAndSpotValues) {
+  const struct {
+    const char* name;
+    std::vector<ControlPoint> points;
+    int32_t samples;
+    std::vector<std::pair<int, int32_t>> entries;  // (x, lut[x])
+  } cases[] = {
+      // Each segment yields 2 max(|dx|, |dy|) + 1 samples: 401 + 255. The steep start lifts
+      // entry 0 above 0.
+      {"one point",
+       {{128, 200}},
+       656,
+       {{0, 2}, {32, 73}, {64, 131}, {128, 200}, {192, 233}, {254, 254}, {255, 255}}},
+      // Three segments of 511 samples. Samples beyond the first 1,024 decide most of the table:
+      // the falling middle segment.
+      {"inverted",
+       {{0, 255}, {255, 0}},
+       1533,
+       {{0, 254}, {64, 203}, {128, 125}, {192, 48}, {254, 0}, {255, 255}}},
+  };
+  for (const auto& c : cases) {
+    CurveData data = Fresh();
+    std::copy(c.points.begin(), c.points.end(), data.points);
+    EXPECT_EQ(Rebuild(data), c.samples) << c.name;
+    for (const auto& [x, y] : c.entries) EXPECT_EQ(data.lut[x], y) << c.name << " at " << x;
+  }
 }
 
 TEST(RebuildLutWorkedCases, DiagonalPointsKeepTheIdentity) {

@@ -11,6 +11,7 @@
 
 #include "engine/curve_tables.h"
 #include "engine/presets.h"
+#include "tests/support/curve_points.h"
 #include "tests/support/fresh_curve.h"
 #include "tests/support/random_settings.h"
 
@@ -76,14 +77,7 @@ TEST(TableFile, TablesBecomeLinearCurvesThroughTheirCorners) {
   TableFit fit{};
   ASSERT_TRUE(Read(file, data, fit));
   EXPECT_EQ(fit.largestDifference, 0);
-  const auto points = [&](int curve) {
-    std::vector<int32_t> xy;
-    for (int32_t i = 0; i < CurveSlotCount(curve); ++i) {
-      const ControlPoint p = CurvePoints(data, curve)[i];
-      if (IsValidPoint(p)) xy.insert(xy.end(), {p.x, p.y});
-    }
-    return xy;
-  };
+  const auto points = [&](int curve) { return PointsOf(data, curve); };
   EXPECT_EQ(points(kCurveMaster),
             (std::vector<int32_t>{0, 0, 50, 0, 177, 254, 178, 255, 255, 255}));
   EXPECT_EQ(points(kCurveRed), std::vector<int32_t>{});

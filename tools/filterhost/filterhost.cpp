@@ -412,20 +412,24 @@ bool RunRawFrames(FilterInstance& instance, const Options& options, FILE* info,
       return false;
     }
     bool ran = false;
+    const unsigned char* out = nullptr;
+    size_t outBytes = 0;
     if (newer) {
       ran = instance.RunFrame(frame.data(), result, error);
+      out = result.data();
+      outBytes = result.size();
     } else {
+      // The mapped 32-bit pixels are the raw frame's bytes as they stand.
       ran = instance.Run(reinterpret_cast<const uint32_t*>(frame.data()), pixels, error);
-      if (ran && Resized(result, pixels.size() * 4)) {
-        std::memcpy(result.data(), pixels.data(), result.size());
-      }
+      out = reinterpret_cast<const unsigned char*>(pixels.data());
+      outBytes = pixels.size() * 4;
     }
     if (!ran) {
       progress.Finish();
       failure = Failure{kExitFailure, "frame " + std::to_string(number) + ": " + error};
       return false;
     }
-    if (std::fwrite(result.data(), 1, result.size(), stdout) != result.size() ||
+    if (std::fwrite(out, 1, outBytes, stdout) != outBytes ||
         std::fflush(stdout) != 0) {
       progress.Finish();
       failure = Failure{kExitFailure, "cannot write frame " + std::to_string(number) +
